@@ -174,13 +174,26 @@ void TimeSeries::smooth(bool median, int h)
     std::vector<double> result(size_t(npts_), 0.0);
     const int last = npts_ - h - 1;
     if (median) {
-        // The middle of each window by selection; the same value an ordered
-        // sort would put at index h.
-        std::vector<double> window(static_cast<size_t>(w));
-        for (int i = h; i <= last; ++i) {
-            std::copy(samples + i - h, samples + i + h + 1, window.begin());
-            std::nth_element(window.begin(), window.begin() + h, window.end());
+        // A sorted copy of the window slides along: each step drops the
+        // outgoing sample and inserts the incoming one, so the middle element
+        // is the median an ordered sort of every window would give.
+        std::vector<double> window(samples, samples + w);
+        std::sort(window.begin(), window.end());
+        for (int i = h;; ++i) {
             result[size_t(i)] = window[size_t(h)];
+            if (i == last)
+                break;
+            const double outgoing = samples[i - h];
+            const double incoming = samples[i + h + 1];
+            auto out = std::lower_bound(window.begin(), window.end(), outgoing);
+            if (out == window.end() || !(*out == outgoing)) {
+                // NaN or another unordered value: fall back to selection.
+                std::copy(samples + i + 1 - h, samples + i + h + 2, window.begin());
+                std::sort(window.begin(), window.end());
+                continue;
+            }
+            window.erase(out);
+            window.insert(std::upper_bound(window.begin(), window.end(), incoming), incoming);
         }
     } else {
         const double inverse = 1.0 / double(w);
