@@ -120,6 +120,8 @@ public:
     Spectrum* selectedSpectrum(TaperType type, double fraction) const;
 
 private:
+    friend class TestTrace;
+
     void updateStatistics();
     void widenSelectionToEven();
     double largestDeviation() const;

@@ -55,31 +55,46 @@ struct Section {
     double b0, b1, b2, a1, a2;
 };
 
+// One section's step: v enters, the section's output leaves in v. h1/h2
+// hold the last two values entering this section, h1next/h2next the last two
+// leaving it (they are also what entered the next section). The history terms
+// are summed before the new input joins, which keeps the path from one
+// section to the next short.
+inline __attribute__((always_inline)) void step(const Section& c, double& h1, double& h2,
+                                                const double& h1next, const double& h2next,
+                                                double& v)
+{
+    const double y = (c.b1 * h1 + c.b2 * h2 - c.a2 * h2next - c.a1 * h1next) + c.b0 * v;
+    h2 = h1;
+    h1 = v;
+    v = y;
+}
+
+template<int... k>
+inline __attribute__((always_inline)) void stepAll(const Section* c, double* h1, double* h2,
+                                                   double& v, std::integer_sequence<int, k...>)
+{
+    (step(c[k], h1[k], h2[k], h1[k + 1], h2[k + 1], v), ...);
+}
+
 // Runs K consecutive sections over n samples in place, visiting them with
 // the given stride (+1 forward, -1 backward from the last sample). Every
 // section starts from rest and sees exactly the output of the one before,
 // so the result is that of K separate passes; fusing them lets the
-// independent recursions of the sections overlap in the processor.
+// independent recursions of the sections overlap in the processor. The
+// sections are unrolled at compile time so that all state stays in
+// registers.
 template<int K>
 void runSections(double* x, long long n, long long stride, const Section* sections)
 {
     Section c[K];
     for (int k = 0; k < K; ++k)
         c[k] = sections[k];
-    // h1[k], h2[k]: the last two values entering section k (h*[K]: leaving
-    // the last section); a section's past outputs are its successor's past
-    // inputs.
     double h1[K + 1] = {};
     double h2[K + 1] = {};
     for (long long i = 0; i < n; ++i, x += stride) {
         double v = *x;
-        for (int k = 0; k < K; ++k) {
-            const double y = (c[k].b0 * v + c[k].b1 * h1[k] + c[k].b2 * h2[k] - c[k].a2 * h2[k + 1])
-                             - c[k].a1 * h1[k + 1];
-            h2[k] = h1[k];
-            h1[k] = v;
-            v = y;
-        }
+        stepAll(c, h1, h2, v, std::make_integer_sequence<int, K>{});
         h2[K] = h1[K];
         h1[K] = v;
         *x = v;
