@@ -5,9 +5,11 @@
 
 class TimeSeries;
 
-enum FilterType { LowPass = 0, HighPass = 1, BandPass = 2, BandReject = 3 };
+// A fixed underlying type keeps values outside the list well defined: they
+// reach the name functions, which have a rule for them.
+enum FilterType : int { LowPass = 0, HighPass = 1, BandPass = 2, BandReject = 3 };
 
-enum AnalogPrototype { Butterworth = 0, Bessel = 1, ChebyshevI = 2, ChebyshevII = 3 };
+enum AnalogPrototype : int { Butterworth = 0, Bessel = 1, ChebyshevI = 2, ChebyshevII = 3 };
 
 // A recursive filter: poles of a normalised analog prototype, transformed to
 // the band on pre-warped corners and mapped by the bilinear transformation to
