@@ -1,10 +1,14 @@
 #include "canvas/trace.h"
 
 #include "model/iirfilter.h"
+#include "model/pick.h"
 #include "model/seismicrecord.h"
 #include "model/spectrum.h"
 
 #include <QDateTime>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
@@ -358,4 +362,479 @@ void Trace::updateStatistics()
     minimum_ = TimeSeries::minimum();
     maximum_ = TimeSeries::maximum();
     mean_ = TimeSeries::mean();
+}
+
+// ---- Drawing, selection and hit tests ----
+
+namespace {
+
+// Halves towards positive infinity, for the integer boxes of a trace.
+int roundHalfUp(double v)
+{
+    return int(std::floor(v + 0.5));
+}
+
+QRectF localRect(const QRect& box, const QPointF& position)
+{
+    return QRectF(box.left() - position.x(), box.top() - position.y(), box.width(), box.height());
+}
+
+bool byX(const QPointF& a, double x)
+{
+    return a.x() <= x;
+}
+
+// Index of the first vertex in [from, to) whose x exceeds x, or to.
+int firstBeyond(const QVector<QPointF>& points, int from, int to, double x)
+{
+    if (from >= to)
+        return to;
+    const QPointF* begin = points.constData();
+    return int(std::partition_point(begin + from, begin + to,
+                                    [x](const QPointF& p) { return byX(p, x); })
+               - begin);
+}
+
+bool anyVertexInside(const QVector<QPointF>& points, const QRectF& box)
+{
+    // x never decreases along the polyline: only the vertices within the
+    // box's columns need a look.
+    const QPointF* begin = points.constData();
+    const QPointF* end = begin + points.size();
+    const QPointF* p = std::partition_point(begin, end,
+                                            [&box](const QPointF& v) { return v.x() < box.left(); });
+    for (; p != end && p->x() <= box.right(); ++p) {
+        if (p->y() >= box.top() && p->y() <= box.bottom())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// Min/max decimation of n samples from first on: below 0.75 pixel per sample
+// the samples fold into runs of about one pixel whose extremes are kept in
+// time order, so spikes survive and long traces stay cheap to draw.
+static void buildPolyline(const double* samples, int n, double mean, double dx, double yScale,
+                          QVector<QPointF>* points, QRectF* bounds)
+{
+    points->clear();
+    if (n <= 0) {
+        *bounds = QRectF();
+        return;
+    }
+    auto y = [&](int k) { return yScale * (samples[k] - mean); };
+    double top = y(0);
+    double bottom = top;
+    auto add = [&](double px, double py) {
+        points->append(QPointF(px, py));
+        if (py > bottom)
+            bottom = py;
+        else if (py < top)
+            top = py;
+    };
+    points->append(QPointF(0.0, top));
+    if (n == 1) {
+        *bounds = QRectF(0.0, top, 0.0, 0.0);
+        return;
+    }
+
+    if (dx >= 0.75) {
+        points->reserve(n);
+        for (int k = 1; k <= n - 2; ++k)
+            add(k * dx, y(k));
+    } else {
+        const double columns = dx > 0.0 ? double(n) * dx : 1.0;
+        points->reserve(int(std::min(2.0 * columns + 8.0, double(n) + 2.0)));
+        double c = 0.0;
+        double prev = y(0);
+        int k = 1;
+        while (k < n - 2) {
+            const double c0 = c;
+            if (k * dx - c0 > 2.0) {
+                c += 1.0;
+                prev = y(k);
+                add(c, prev);
+                ++k;
+                continue;
+            }
+            // The run ends with the first sample more than 2 pixels right of
+            // c0; find it once instead of testing every sample.
+            int stop = n - 2;
+            if (dx > 0.0) {
+                const double estimate = std::floor((c0 + 2.0) / dx) + 1.0;
+                if (estimate < double(n - 2)) {
+                    int e = std::max(int(estimate), k + 1);
+                    while (e > k + 1 && (e - 1) * dx - c0 > 2.0)
+                        --e;
+                    while (e < n - 2 && !(e * dx - c0 > 2.0))
+                        ++e;
+                    stop = e;
+                }
+            }
+            double lowY = y(k);
+            double highY = lowY;
+            int lowIndex = k;
+            int highIndex = k;
+            for (int j = k + 1; j <= stop; ++j) {
+                const double v = yScale * (samples[j] - mean);
+                if (v < lowY) {
+                    lowY = v;
+                    lowIndex = j;
+                } else if (v > highY) {
+                    highY = v;
+                    highIndex = j;
+                }
+            }
+            k = stop + 1;
+            if (lowY >= prev && highY >= prev) {
+                c += 1.0;
+                add(c, highY);
+                prev = highY;
+            } else if (prev >= lowY && prev >= highY) {
+                c += 1.0;
+                add(c, lowY);
+                prev = lowY;
+            } else if (lowIndex < highIndex) {
+                add(c0 + 0.5, lowY);
+                c += 1.0;
+                add(c, highY);
+                prev = highY;
+            } else {
+                add(c0 + 0.5, highY);
+                c += 1.0;
+                add(c, lowY);
+                prev = lowY;
+            }
+        }
+    }
+    add((n - 1) * dx, y(n - 1));
+    *bounds = QRectF(0.0, top, (n - 1) * dx, bottom - top);
+}
+
+void Trace::drawTrace(QVector<QPointF>* points, QRectF* bounds, double xScale, double yFactor)
+{
+    const double dx = dtMSecs() * xScale;
+    buildPolyline(samples, npts(), mean_, dx, -polarity_ * gain_ * yFactor, points, bounds);
+    if (points == &polyline_)
+        polylineStale_ = false;
+}
+
+void Trace::drawTraceSelection(QVector<QPointF>* points, QRectF* bounds, double xScale,
+                               double yFactor)
+{
+    const int first = std::clamp(selectionStart_, 0, std::max(npts() - 1, 0));
+    const int m = std::clamp(selectionEnd_ - first, 0, npts() - first);
+    const double dx = dtMSecs() * xScale;
+    buildPolyline(samples + first, m, mean_, dx, -polarity_ * gain_ * yFactor, points, bounds);
+}
+
+void Trace::refreshPolyline()
+{
+    if (!polylineStale_)
+        return;
+    drawTrace(&polyline_, &boundingRect_, pixelsPerMSec_, 1.0);
+    setSelectionRect();
+}
+
+void Trace::paintTrace(QPainter* painter)
+{
+    refreshPolyline();
+    painter->setPen(QPen(QBrush(color_), strokeWeight_, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
+
+    const int count = polyline_.size();
+    if (count < 2)
+        return;
+    // Only the vertices that can reach the exposed area are drawn, found by
+    // binary search: x never decreases along the polyline. The clip is
+    // widened by the pen so that line ends just outside still show.
+    int first = 1;
+    int end = count;
+    const QRectF clip = painter->clipBoundingRect();
+    const double reach = strokeWeight_ + 1.0;
+    if (clip.width() > 0.0 && clip.height() > 0.0 && count >= 3) {
+        const int k = firstBeyond(polyline_, 2, count, clip.left() - reach);
+        first = k < count ? k - 1 : count;
+        const int beyond = firstBeyond(polyline_, first, count, clip.right() + reach);
+        end = beyond < count ? beyond + 1 : count;
+    }
+    if (first < end)
+        painter->drawPolyline(polyline_.constData() + first - 1, end - first + 1);
+
+    if (!selected_)
+        return;
+    const QColor outline(75, 120, 159);
+    painter->setPen(QPen(QBrush(outline), 1.0));
+    QColor fill(165, 213, 254);
+    fill.setAlpha(100);
+    painter->fillRect(selectionRect_, fill);
+    const QRectF& s = selectionRect_;
+    painter->drawLine(QLineF(s.left(), s.top(), s.right(), s.top()));
+    painter->drawLine(QLineF(s.right(), s.top(), s.right(), s.bottom()));
+    painter->drawLine(QLineF(s.right(), s.bottom(), s.left(), s.bottom()));
+    painter->drawLine(QLineF(s.left(), s.bottom(), s.left(), s.top()));
+    painter->setClipRect(selectionRect_, Qt::IntersectClip);
+    painter->setPen(QPen(QBrush(outline), strokeWeight_, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
+    if (count >= 3) {
+        const int k = firstBeyond(polyline_, 2, count, s.left() - reach);
+        first = k < count ? k - 1 : count;
+        const int beyond = firstBeyond(polyline_, first, count, s.right() + reach);
+        end = beyond < count ? beyond + 1 : count;
+    } else {
+        first = 1;
+        end = count;
+    }
+    if (first < end)
+        painter->drawPolyline(polyline_.constData() + first - 1, end - first + 1);
+}
+
+QRectF Trace::printTrace(QPainter* painter, double xScale, double yFactor, double penScale)
+{
+    QVector<QPointF> points;
+    QRectF bounds;
+    drawTrace(&points, &bounds, xScale, yFactor);
+    painter->setPen(QPen(QBrush(color_), penScale * strokeWeight_, Qt::SolidLine, Qt::FlatCap,
+                         Qt::BevelJoin));
+    if (!points.isEmpty()) {
+        QPainterPath path(points.first());
+        for (int i = 1; i < points.size(); ++i)
+            path.lineTo(points.at(i));
+        painter->drawPath(path);
+    }
+    return bounds;
+}
+
+void Trace::paintPicks(QPainter* painter) const
+{
+    painter->setPen(QPen(QColor(QStringLiteral("red"))));
+    const double t = selectionRect_.top();
+    const double h = selectionRect_.height();
+    const double inset = h / 6.0;
+    for (const Pick* pick : record_->pickList()) {
+        const double x = double(pick->pickTimeMSecs() - startTimeMSecs()) * pixelsPerMSec_;
+        painter->drawLine(QLineF(x, t + inset, x, t + h - inset));
+        painter->drawText(QRect(int(x - 52.0), int(t - 2.0 + inset), 50, 50), Qt::AlignRight,
+                          pick->phaseName());
+    }
+}
+
+void Trace::printPicks(QPainter* painter, double xScale, QRectF bounds, double) const
+{
+    QFont font = painter->font();
+    font.setPointSize(8);
+    painter->setFont(font);
+    const QFontMetrics metrics = painter->fontMetrics();
+    const int fh = metrics.height();
+    painter->setPen(QPen(QColor(QStringLiteral("red"))));
+    const double inset = bounds.height() / 6.0;
+    const double top = bounds.top() + inset;
+    const double bottom = bounds.top() + bounds.height() - inset;
+    for (const Pick* pick : record_->pickList()) {
+        const QString name = pick->phaseName();
+        const int w = metrics.horizontalAdvance(name);
+        const double x = double(pick->pickTimeMSecs() - startTimeMSecs()) * xScale;
+        painter->drawLine(QLineF(x, top, x, bottom));
+        painter->drawText(QRect(int(x - w - 5), int(top), w, fh), Qt::AlignRight | Qt::AlignVCenter,
+                          name);
+    }
+}
+
+void Trace::select(bool on)
+{
+    selectionStart_ = 0;
+    selectionEnd_ = npts() - 1;
+    setSelectionRect();
+    selected_ = on;
+}
+
+bool Trace::dragSelect(QRect box, bool extend)
+{
+    const QRectF local = localRect(box, position_);
+    if (local.intersects(boundingRect_) && anyVertexInside(polyline_, local)) {
+        const double boxLeft = std::trunc(local.left());
+        const double boxRight = std::trunc(local.right());
+        const double left =
+            boundingRect_.left() > boxLeft ? std::trunc(boundingRect_.left()) : boxLeft;
+        const double right =
+            boxRight > boundingRect_.right() ? std::trunc(boundingRect_.right()) : boxRight;
+        if (extend && selected_) {
+            if (left < selectionRect_.left())
+                selectionRect_.setLeft(left);
+            if (right > selectionRect_.right())
+                selectionRect_.setRight(right);
+        } else {
+            selectionRect_.setLeft(left);
+            selectionRect_.setWidth(right - left);
+        }
+        const double s = dtMSecs() * pixelsPerMSec_;
+        const int last = std::max(npts() - 1, 0);
+        selectionStart_ = std::clamp(int(std::lround(selectionRect_.left() / s)), 0, last);
+        selectionEnd_ =
+            std::clamp(int(std::lround(selectionRect_.right() / s)), selectionStart_, last);
+        selected_ = true;
+        return true;
+    }
+    if (extend)
+        return selected_;
+    select(false);
+    return false;
+}
+
+int Trace::inHandle(QPoint p) const
+{
+    const double l = selectionRect_.left() + position_.x();
+    const double t = selectionRect_.top() + position_.y();
+    const double w = selectionRect_.width();
+    const double h = selectionRect_.height();
+    const QPointF q(p);
+    if (QRectF(l, t - 2, w, 5).contains(q))
+        return 1;
+    if (QRectF(l, t + h - 2, w, 5).contains(q))
+        return 2;
+    if (QRectF(l - 2, t + 2, 5, h - 2).contains(q))
+        return 3;
+    if (QRectF(l + w - 2, t + 2, 5, h - 2).contains(q))
+        return 4;
+    return 0;
+}
+
+// The selection never starts before the first sample nor past its end, and
+// never ends past the last sample, however far the handle is dragged.
+void Trace::dragSelectionStart(int x)
+{
+    const double local = x - std::round(position_.x());
+    if (local < boundingRect_.left()) {
+        selectionRect_.setLeft(boundingRect_.left());
+        selectionStart_ = 0;
+    } else {
+        if (local >= selectionRect_.right())
+            selectionRect_.setLeft(selectionRect_.right() - 1);
+        else
+            selectionRect_.setLeft(local);
+        const double s = dtMSecs() * pixelsPerMSec_;
+        selectionStart_ = int(std::lround(selectionRect_.left() / s));
+    }
+    selectionStart_ = std::clamp(selectionStart_, 0, std::max(selectionEnd_, 0));
+}
+
+void Trace::dragSelectionEnd(int x)
+{
+    const double local = x - std::round(position_.x());
+    const double s = dtMSecs() * pixelsPerMSec_;
+    if (local > boundingRect_.right()) {
+        selectionRect_.setWidth(boundingRect_.right() - selectionRect_.left());
+        selectionEnd_ = npts() - 1;
+    } else if (local <= selectionRect_.left()) {
+        selectionRect_.setWidth(2);
+        selectionEnd_ = int(std::lround((selectionRect_.left() + 2) / s));
+    } else {
+        selectionRect_.setWidth(local - selectionRect_.left());
+        selectionEnd_ = int(std::lround(local / s));
+    }
+    selectionEnd_ = std::clamp(selectionEnd_, selectionStart_, std::max(npts() - 1, 0));
+}
+
+// A flat trace has no extreme to drag: its gain stays as it is.
+void Trace::dragSelectionTop(int y)
+{
+    const double d = std::round(position_.y()) - y;
+    if (d < 4)
+        return;
+    const double e = polarity_ > 0 ? maximum_ : minimum_;
+    const double deviation = std::fabs(e - mean_);
+    if (deviation > 0.0)
+        changeGain(d / deviation);
+}
+
+void Trace::dragSelectionBottom(int y)
+{
+    const double d = y - std::round(position_.y());
+    if (d < 4)
+        return;
+    const double e = polarity_ > 0 ? minimum_ : maximum_;
+    const double deviation = std::fabs(e - mean_);
+    if (deviation > 0.0)
+        changeGain(d / deviation);
+}
+
+bool Trace::hit(QPoint p, int tolerance) const
+{
+    const QPointF local = QPointF(p) - position_;
+    const QRectF box(local.x() - tolerance, local.y() - tolerance, 2.0 * tolerance + 1.0,
+                     2.0 * tolerance + 1.0);
+    const int count = polyline_.size();
+    if (!boundingRect_.contains(local) || count < 3)
+        return false;
+    const int k = firstBeyond(polyline_, 1, count - 1, box.left());
+    if (k >= count - 1)
+        return false;
+    const int beyond = firstBeyond(polyline_, k + 1, count, box.right());
+    if (beyond > count - 2)
+        return false;
+    const int j = beyond - 1;
+    double low = polyline_.at(k - 1).y();
+    double high = low;
+    for (int i = k; i <= j; ++i) {
+        low = std::min(low, polyline_.at(i).y());
+        high = std::max(high, polyline_.at(i).y());
+    }
+    const QRectF reach(QPointF(polyline_.at(k - 1).x(), low), QPointF(polyline_.at(j).x(), high));
+    return reach.intersects(box);
+}
+
+bool Trace::intersects(QRect box) const
+{
+    const QRectF local = localRect(box, position_);
+    if (!local.intersects(boundingRect_))
+        return false;
+    return anyVertexInside(polyline_, local);
+}
+
+bool Trace::hitSelectionRect(QPoint p) const
+{
+    return selectionRect_.translated(position_).contains(QPointF(p));
+}
+
+long long Trace::pickByClick(QPoint p, QString phase)
+{
+    if (phase.trimmed().isEmpty())
+        return 0;
+    const double localX = p.x() - position_.x();
+    if (localX < boundingRect_.left() || localX > boundingRect_.right())
+        return 0;
+    const double localY = p.y() - position_.y();
+    if (boundingRect_.top() - localY > 24.0 || localY - boundingRect_.bottom() > 24.0)
+        return 0;
+    const int count = polyline_.size();
+    if (count < 3)
+        return 0;
+    const QPointF* begin = polyline_.constData();
+    const QPointF* found = std::partition_point(
+        begin + 1, begin + count - 1, [localX](const QPointF& v) { return v.x() < localX; });
+    if (found == begin + count - 1)
+        return 0;
+    if (std::fabs(found->y() - localY) > 32.0)
+        return 0;
+    const long long time = startTimeMSecs() + std::llround(localX / pixelsPerMSec_);
+    record_->newPick(new Pick(phase, time));
+    return time;
+}
+
+QRect Trace::boundingRect() const
+{
+    return QRect(roundHalfUp(boundingRect_.left() + position_.x()),
+                 roundHalfUp(boundingRect_.top() + position_.y()),
+                 roundHalfUp(boundingRect_.width()), roundHalfUp(boundingRect_.height()));
+}
+
+QRect Trace::selectionRect() const
+{
+    return QRect(roundHalfUp(selectionRect_.left() + position_.x()),
+                 roundHalfUp(selectionRect_.top() + position_.y()),
+                 roundHalfUp(selectionRect_.width()), roundHalfUp(selectionRect_.height()));
+}
+
+int Trace::height() const
+{
+    return int(std::lround(boundingRect_.height()));
 }

@@ -5,6 +5,7 @@
 #include "model/timespan.h"
 
 #include <QColor>
+#include <QRect>
 #include <QPoint>
 #include <QPointF>
 #include <QRectF>
@@ -12,6 +13,7 @@
 #include <QVector>
 
 class IIRFilter;
+class QPainter;
 class SeismicRecord;
 class Spectrum;
 
@@ -118,6 +120,38 @@ public:
     // A new spectrum (caller owns) of the selection; null when the selection
     // does not lie inside the trace.
     Spectrum* selectedSpectrum(TaperType type, double fraction) const;
+
+    // Drawing, selection and hit tests. The polyline, the bounding box and
+    // the selection box are in pixels relative to position; canvas points
+    // become local by subtracting position.
+    void drawTrace(QVector<QPointF>* points, QRectF* bounds, double xScale, double yFactor);
+    void drawTraceSelection(QVector<QPointF>* points, QRectF* bounds, double xScale,
+                            double yFactor);
+    // Rebuilds the cached polyline and selection box when they are stale.
+    void refreshPolyline();
+    const QVector<QPointF>& polyline() const { return polyline_; }
+    void paintTrace(QPainter* painter);
+    QRectF printTrace(QPainter* painter, double xScale, double yFactor, double penScale);
+    void paintPicks(QPainter* painter) const;
+    void printPicks(QPainter* painter, double xScale, QRectF bounds, double) const;
+    void select(bool on);
+    bool dragSelect(QRect box, bool extend);
+    // 0 none, 1 top, 2 bottom, 3 start, 4 end edge of the selection box.
+    int inHandle(QPoint p) const;
+    void dragSelectionStart(int x);
+    void dragSelectionEnd(int x);
+    void dragSelectionTop(int y);
+    void dragSelectionBottom(int y);
+    bool hit(QPoint p, int tolerance) const;
+    bool intersects(QRect box) const;
+    bool hitSelectionRect(QPoint p) const;
+    // The pick's time in ms since the epoch, or 0 when the click is too far
+    // from the line or the phase name is blank.
+    long long pickByClick(QPoint p, QString phase);
+    QRect boundingRect() const;
+    QRect selectionRect() const;
+    int height() const;
+    int selectionHeight() const { return 1; }
 
 private:
     friend class TestTrace;
