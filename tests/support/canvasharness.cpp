@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -95,15 +96,22 @@ QString CanvasHarness::paneText() const
     return pane->toPlainText();
 }
 
-void whenModalAppears(const std::function<void(QWidget*)>& action)
+namespace {
+QList<QPointer<QTimer>> watchers;
+}
+
+std::shared_ptr<bool> whenModalAppears(const std::function<void(QWidget*)>& action)
 {
+    auto fired = std::make_shared<bool>(false);
     auto* timer = new QTimer(qApp);
+    watchers << timer;
     auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, tries, action] {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, tries, action, fired] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal) {
             timer->stop();
             timer->deleteLater();
+            *fired = true;
             action(modal);
         } else if (++*tries > 500) {
             timer->stop();
@@ -111,11 +119,19 @@ void whenModalAppears(const std::function<void(QWidget*)>& action)
         }
     });
     timer->start(10);
+    return fired;
 }
 
-void answerMessageBox(int standardButton)
+void stopModalWatchers()
 {
-    whenModalAppears([standardButton](QWidget* w) {
+    for (const QPointer<QTimer>& timer : qAsConst(watchers))
+        delete timer.data();
+    watchers.clear();
+}
+
+std::shared_ptr<bool> answerMessageBox(int standardButton)
+{
+    return whenModalAppears([standardButton](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         if (box && box->button(QMessageBox::StandardButton(standardButton)))
             box->button(QMessageBox::StandardButton(standardButton))->click();
@@ -124,9 +140,9 @@ void answerMessageBox(int standardButton)
     });
 }
 
-void answerWarningDialog(bool tickDontShowAgain, bool ok)
+std::shared_ptr<bool> answerWarningDialog(bool tickDontShowAgain, bool ok)
 {
-    whenModalAppears([tickDontShowAgain, ok](QWidget* w) {
+    return whenModalAppears([tickDontShowAgain, ok](QWidget* w) {
         auto* dialog = qobject_cast<QDialog*>(w);
         if (!dialog)
             return;

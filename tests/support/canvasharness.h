@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class AnalysisTextEdit;
 class SeismicEvent;
@@ -63,14 +64,17 @@ public:
 };
 
 // Acts on the next modal dialog as soon as it is up (polled every 10 ms, for
-// at most 5 s); returns at once. The action must close the dialog.
-void whenModalAppears(const std::function<void(QWidget*)>& action);
+// at most 5 s); returns at once. The action must close the dialog. The flag
+// turns true when the action ran.
+std::shared_ptr<bool> whenModalAppears(const std::function<void(QWidget*)>& action);
+// Ends every watch still waiting, so that none answers a later question.
+void stopModalWatchers();
 
 // Answers a message box with the given standard button.
-void answerMessageBox(int standardButton);
+std::shared_ptr<bool> answerMessageBox(int standardButton);
 
 // Answers a warning dialog: ticks "Don't show this warning again" when asked,
 // then OK (accept) or Cancel.
-void answerWarningDialog(bool tickDontShowAgain, bool ok);
+std::shared_ptr<bool> answerWarningDialog(bool tickDontShowAgain, bool ok);
 
 #endif // CANVASHARNESS_H
