@@ -13,7 +13,7 @@ class Pick;
 class SeismicEvent;
 class TimeSeries;
 
-enum SampleUnits {
+enum SampleUnits : int {
     UnknownUnits = 0,
     RawCounts = 1,
     ScaledCounts = 2,

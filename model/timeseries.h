@@ -5,7 +5,7 @@
 
 class Spectrum;
 
-enum TaperType { CosineTaper = 0, HannTaper = 1, HammingTaper = 2 };
+enum TaperType : int { CosineTaper = 0, HannTaper = 1, HammingTaper = 2 };
 
 // One contiguous stretch of samples at a fixed rate, placed in absolute time
 // by its span. The sample count is always even. Sample times are whole
