@@ -379,6 +379,18 @@ QRectF localRect(const QRect& box, const QPointF& position)
     return QRectF(box.left() - position.x(), box.top() - position.y(), box.width(), box.height());
 }
 
+// The sample drawn at local column x, with s pixels between samples. A trace
+// without a scale has every sample at 0.
+int sampleAt(double x, double s)
+{
+    if (!(s > 0.0))
+        return 0;
+    const double k = std::round(x / s);
+    if (!(k > -2.0e9))
+        return int(-2.0e9);
+    return k < 2.0e9 ? int(k) : int(2.0e9);
+}
+
 bool byX(const QPointF& a, double x)
 {
     return a.x() <= x;
@@ -668,9 +680,8 @@ bool Trace::dragSelect(QRect box, bool extend)
         }
         const double s = dtMSecs() * pixelsPerMSec_;
         const int last = std::max(npts() - 1, 0);
-        selectionStart_ = std::clamp(int(std::lround(selectionRect_.left() / s)), 0, last);
-        selectionEnd_ =
-            std::clamp(int(std::lround(selectionRect_.right() / s)), selectionStart_, last);
+        selectionStart_ = std::clamp(sampleAt(selectionRect_.left(), s), 0, last);
+        selectionEnd_ = std::clamp(sampleAt(selectionRect_.right(), s), selectionStart_, last);
         selected_ = true;
         return true;
     }
@@ -711,8 +722,7 @@ void Trace::dragSelectionStart(int x)
             selectionRect_.setLeft(selectionRect_.right() - 1);
         else
             selectionRect_.setLeft(local);
-        const double s = dtMSecs() * pixelsPerMSec_;
-        selectionStart_ = int(std::lround(selectionRect_.left() / s));
+        selectionStart_ = sampleAt(selectionRect_.left(), dtMSecs() * pixelsPerMSec_);
     }
     selectionStart_ = std::clamp(selectionStart_, 0, std::max(selectionEnd_, 0));
 }
@@ -726,10 +736,10 @@ void Trace::dragSelectionEnd(int x)
         selectionEnd_ = npts() - 1;
     } else if (local <= selectionRect_.left()) {
         selectionRect_.setWidth(2);
-        selectionEnd_ = int(std::lround((selectionRect_.left() + 2) / s));
+        selectionEnd_ = sampleAt(selectionRect_.left() + 2, s);
     } else {
         selectionRect_.setWidth(local - selectionRect_.left());
-        selectionEnd_ = int(std::lround(local / s));
+        selectionEnd_ = sampleAt(local, s);
     }
     selectionEnd_ = std::clamp(selectionEnd_, selectionStart_, std::max(npts() - 1, 0));
 }
@@ -797,7 +807,7 @@ bool Trace::hitSelectionRect(QPoint p) const
 
 long long Trace::pickByClick(QPoint p, QString phase)
 {
-    if (phase.trimmed().isEmpty())
+    if (phase.trimmed().isEmpty() || !(pixelsPerMSec_ > 0.0))
         return 0;
     const double localX = p.x() - position_.x();
     if (localX < boundingRect_.left() || localX > boundingRect_.right())
