@@ -26,24 +26,24 @@ class TAVOWSTraveltimeInterface;
 class Trace;
 class TravelTimeCurve;
 
-enum CanvasLayout { SeismogramList = 0, RecordSection = 1 };
-enum CanvasTime { UTCTime = 0, RelativeTime = 1 };
-enum CursorMode { SelectMode = 0, ZoomMode = 1, MeasureMode = 2, PickMode = 3, MoveMode = 4 };
-enum SortCriterion {
+enum CanvasLayout : int { SeismogramList = 0, RecordSection = 1 };
+enum CanvasTime : int { UTCTime = 0, RelativeTime = 1 };
+enum CursorMode : int { SelectMode = 0, ZoomMode = 1, MeasureMode = 2, PickMode = 3, MoveMode = 4 };
+enum SortCriterion : int {
     ByOrderAdded = 0,
     ByStationName = 1,
     ByDistance = 2,
     ByAzimuth = 3,
     ByBackAzimuth = 4
 };
-enum RecordSectionVariable {
+enum RecordSectionVariable : int {
     AngularDistanceVariable = 0,
     KmDistanceVariable = 1,
     AzimuthVariable = 2,
     BackAzimuthVariable = 3
 };
 // What the last left-button press grabbed.
-enum DragTarget { NoTarget = 0, HandleTarget = 1, SelectionBoxTarget = 2, TraceTarget = 3 };
+enum DragTarget : int { NoTarget = 0, HandleTarget = 1, SelectionBoxTarget = 2, TraceTarget = 3 };
 
 // The trace canvas of a document window. It owns the window's traces and all
 // display state, lays the traces out as a seismogram list or a record

@@ -342,7 +342,7 @@ void Quakeslate::alignTraces()
 
 void Quakeslate::setTime(CanvasTime time)
 {
-    if (time == canvasTime_)
+    if (time == canvasTime_ || (time != UTCTime && time != RelativeTime))
         return;
     canvasTime_ = time;
     if (time == UTCTime) {
@@ -369,6 +369,8 @@ void Quakeslate::setTime(CanvasTime time)
 
 void Quakeslate::setCanvasLayout(CanvasLayout layout)
 {
+    if (layout != SeismogramList && layout != RecordSection)
+        return;
     if (layout == canvasLayout_) {
         setFocus(Qt::OtherFocusReason);
         emit canvasLayoutChanged(layout);
@@ -430,6 +432,8 @@ void Quakeslate::arrangeTraces()
 
 void Quakeslate::setRecordSectionVariable(RecordSectionVariable variable)
 {
+    if (variable < AngularDistanceVariable || variable > BackAzimuthVariable)
+        return;
     recordSectionVariable_ = variable;
     layoutTraces();
     update();

@@ -6,7 +6,7 @@
 class QScrollBar;
 struct TickMarks;
 
-enum TickDirection { TicksFromTop = 0, TicksFromBottom = 1 };
+enum TickDirection : int { TicksFromTop = 0, TicksFromBottom = 1 };
 
 // The time axis above or below the visible part of the canvas. It holds no
 // ticks of its own: it draws the scroll area's shared time ticks, shifted by

@@ -473,6 +473,15 @@ void TestCanvasLayout::layoutSwitches()
     h.canvas->setCanvasLayout(RecordSection);
     QCOMPARE(h.log->layouts.size(), 4);
     QCOMPARE(h.log->layouts.last(), RecordSection);
+
+    // values outside the enumerations change nothing
+    h.canvas->setCanvasLayout(CanvasLayout(5));
+    h.canvas->setTime(CanvasTime(-1));
+    h.canvas->setRecordSectionVariable(RecordSectionVariable(9));
+    QCOMPARE(h.canvas->canvasLayout(), RecordSection);
+    QCOMPARE(h.canvas->canvasTime(), RelativeTime);
+    QCOMPARE(h.canvas->recordSectionVariable(), AngularDistanceVariable);
+    QCOMPARE(h.log->layouts.size(), 4);
 }
 
 void TestCanvasLayout::arrangingAndFlipping()
