@@ -3,9 +3,12 @@
 #include "model/pick.h"
 #include "model/seismicevent.h"
 #include "model/timeseries.h"
+#include "services/fdsnwsstationinterface.h"
+#include "services/servicehosts.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 SeismicRecord::SeismicRecord(QObject* parent)
     : QObject(parent), TimeSpan(emptyStart, emptyEnd)
@@ -200,7 +203,31 @@ void SeismicRecord::clearPicks()
 
 void SeismicRecord::downloadChannelMetaData()
 {
-    // Filled in by the station-service client.
+    auto* client = new FDSNWSStationInterface(ServiceHosts::stationHost());
+    connect(client, &FDSNWSStationInterface::channelLevelResults, this,
+            &SeismicRecord::setChannelMetaData);
+    // The client answers each request with exactly one signal (a list, an
+    // empty list or null); it goes once that is delivered, or with this
+    // record when the record goes first (the pending reply goes with it).
+    connect(client, &FDSNWSStationInterface::channelLevelResults, client,
+            &QObject::deleteLater);
+    connect(this, &QObject::destroyed, client, &QObject::deleteLater);
+
+    client->clearAllCodes();
+    client->addNetworkCode(networkCode());
+    client->addStationCode(stationCode());
+    // The station service writes a blank location code as "--".
+    client->addLocationCode(locationCode().trimmed().isEmpty() ? QStringLiteral("--")
+                                                               : locationCode());
+    client->addChannelCode(channelCode());
+    if (startTimeMSecs() <= endTimeMSecs()) {
+        client->setStartDateTime(QDateTime::fromMSecsSinceEpoch(startTimeMSecs(), Qt::UTC));
+        const double seconds = std::trunc(lengthSecs());
+        client->setDurationSecs(seconds < double(std::numeric_limits<int>::max())
+                                    ? int(seconds)
+                                    : std::numeric_limits<int>::max());
+    }
+    client->request(QStringLiteral("channel"));
 }
 
 void SeismicRecord::setChannelMetaData(QList<Channel*>* channels)
