@@ -3,6 +3,7 @@
 
 #include "canvas/tickmarks.h"
 #include "model/timespan.h"
+#include "model/timeseries.h"
 
 #include <QList>
 #include <QPoint>
@@ -13,6 +14,10 @@
 #include <QWidget>
 
 class AnalysisTextEdit;
+class IIRFilter;
+class QContextMenuEvent;
+class QKeyEvent;
+class QMouseEvent;
 class QAction;
 class QCursor;
 class QMenu;
@@ -22,6 +27,7 @@ class QRubberBand;
 class SeismicEvent;
 class SeismicRecord;
 class SeismicScrollArea;
+class Spectrum;
 class TAVOWSTraveltimeInterface;
 class Trace;
 class TravelTimeCurve;
@@ -113,6 +119,11 @@ public:
     void zoomOut(QPoint p);
     void zoomIntoRect(QRect r);
 
+    // Gain steps for every trace, hidden ones included; the caller repaints.
+    void scaleAllTraces(double factor);
+    // Whether every trace's record refers to the very same event object.
+    bool tracesFromSingleEvent() const;
+
     static bool showAlignmentWarnings_;
 
 public Q_SLOTS:
@@ -135,6 +146,37 @@ public Q_SLOTS:
     void scaleTimeAxis(double scale);
     void scaleVerticalAxis(double scale);
 
+    void setCursorMode(CursorMode mode);
+    void showPicks(bool show);
+
+    // Commands on the selected traces, in the order they were selected.
+    void showTrueRelativeAmplitudes(bool on);
+    void equalizeSelectedAmplitudes();
+    void scaleTraces(double factor);
+    void resetPolarities();
+    void invertSelectedTraces();
+    void overlaySelectedTraces();
+    void formatSelectedTraces();
+    // The dialog opens at a screen position, as a context menu gives it.
+    void formatSelectedTracesAt(QPoint position);
+    void hideSelectedTraces();
+    void clearSelectedPicks();
+    void showAllTraces();
+    void selectionMinMaxMeans();
+    void removeSelectionMeans();
+    void removeSelectionTrends();
+    void trimTracesToSelections();
+    void smoothSelectedTraces(bool median, int halfwidth);
+    void taperSelectedTraces(TaperType type, int samples);
+    void taperSelectedTraces(TaperType type, double percent);
+    void integrateSelectedTraces();
+    // The filter stays the caller's.
+    void filterSelectedTraces(IIRFilter* filter);
+    void revertSelectedSeismograms();
+    void assignEventToSelectedTraces(SeismicEvent* event);
+    // A new list of new spectra; the caller owns both.
+    QList<Spectrum*>* selectedSpectra();
+
 Q_SIGNALS:
     void selectionChanged(int selectionCount);
     void contentChanged(int traceCount);
@@ -148,8 +190,36 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void enterEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Pointer and keyboard interaction.
+    Trace* visibleTraceAt(const QPoint& point) const;
+    void selectAlone(Trace* trace);
+    void updateVerticalRulers();
+    void pressInMoveMode(const QPoint& point);
+    void pressInSelectMode(const QPoint& point);
+    void pickAt(const QPoint& point);
+    void writePickLine(const Trace* trace, long long time);
+    void addPickAlignment(const QString& phase);
+    bool hoverOverHandles(const QPoint& point);
+    bool dragHandle(const QPoint& point);
+    void dragBand(const QPoint& point);
+    void moveDraggedTrace(const QPoint& point);
+    void clickAt(const QPoint& point, Qt::MouseButton button);
+    void zoomAt(const QPoint& point);
+    QString measurementText() const;
+    void writeMeasurement();
+    void choosePickPhase(QAction* chosen);
+    void selectModeMenu(const QPoint& point, const QPoint& global);
+
     friend class TestCanvas;
     friend class TestCanvasLayout;
     friend class TestCanvasPaint;
