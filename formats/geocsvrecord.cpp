@@ -29,7 +29,7 @@ constexpr double timeLimitMSecs = 1.0e15;
 class LineReader
 {
 public:
-    explicit LineReader(QFile* file) : file_(file), buffer_(1 << 20) {}
+    explicit LineReader(QFile* file) : file_(file), buffer_(1 << 16) {}
 
     bool next(const char** begin, const char** end)
     {
@@ -255,60 +255,72 @@ char* writeDigits(char* p, int value, int width)
     return p + width;
 }
 
-// UTC times as "yyyy-MM-ddTHH:mm:ss.zzzZ"; the date part is kept from the
-// previous call while the day stays the same.
+// UTC times as "yyyy-MM-ddTHH:mm:ss.zzzZ". Consecutive samples share all
+// but the milliseconds, so the text up to the second is kept from the last
+// call while the second stays the same.
 class IsoTimeWriter
 {
 public:
     char* write(char* p, qint64 ms)
     {
-        qint64 day = ms / 86400000;
-        qint64 rest = ms % 86400000;
-        if (rest < 0) {
-            rest += 86400000;
-            --day;
-        }
-        if (day != day_) {
-            day_ = day;
-            const QDateTime midnight = QDateTime::fromMSecsSinceEpoch(day * 86400000, Qt::UTC);
-            const int year = midnight.date().year();
-            if (year >= 0 && year <= 9999) {
-                char* d = date_;
-                d = writeDigits(d, year, 4);
-                *d++ = '-';
-                d = writeDigits(d, midnight.date().month(), 2);
-                *d++ = '-';
-                d = writeDigits(d, midnight.date().day(), 2);
-                *d++ = 'T';
-                dateLength_ = int(d - date_);
-            } else {
-                dateLength_ = -1;
-            }
-        }
-        if (dateLength_ < 0) {
+        qint64 second = ms / 1000;
+        if (ms % 1000 < 0)
+            --second;
+        const int milli = int(ms - second * 1000);
+        if (second != second_)
+            startSecond(second);
+        if (prefixLength_ < 0) {
+            // Years beyond four digits: the toolkit's own text.
             const QByteArray text =
                 QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs).toLatin1();
-            std::memcpy(p, text.constData(), size_t(std::min<int>(text.size(), 40)));
-            return p + std::min<int>(text.size(), 40);
+            const int n = std::min<int>(text.size(), 40);
+            std::memcpy(p, text.constData(), size_t(n));
+            return p + n;
         }
-        std::memcpy(p, date_, size_t(dateLength_));
-        p += dateLength_;
-        const int r = int(rest);
-        p = writeDigits(p, r / 3600000, 2);
-        *p++ = ':';
-        p = writeDigits(p, r / 60000 % 60, 2);
-        *p++ = ':';
-        p = writeDigits(p, r / 1000 % 60, 2);
-        *p++ = '.';
-        p = writeDigits(p, r % 1000, 3);
-        *p++ = 'Z';
-        return p;
+        std::memcpy(p, prefix_, size_t(prefixLength_));
+        p += prefixLength_;
+        p[0] = char('0' + milli / 100);
+        p[1] = char('0' + milli / 10 % 10);
+        p[2] = char('0' + milli % 10);
+        p[3] = 'Z';
+        return p + 4;
     }
 
 private:
-    qint64 day_ = LLONG_MIN;
-    char date_[16] = {};
-    int dateLength_ = 0;
+    void startSecond(qint64 second)
+    {
+        second_ = second;
+        qint64 day = second / 86400;
+        qint64 rest = second % 86400;
+        if (rest < 0) {
+            rest += 86400;
+            --day;
+        }
+        const QDate date = QDateTime::fromMSecsSinceEpoch(day * 86400000, Qt::UTC).date();
+        if (date.year() < 0 || date.year() > 9999) {
+            prefixLength_ = -1;
+            return;
+        }
+        char* d = prefix_;
+        d = writeDigits(d, date.year(), 4);
+        *d++ = '-';
+        d = writeDigits(d, date.month(), 2);
+        *d++ = '-';
+        d = writeDigits(d, date.day(), 2);
+        *d++ = 'T';
+        const int r = int(rest);
+        d = writeDigits(d, r / 3600, 2);
+        *d++ = ':';
+        d = writeDigits(d, r / 60 % 60, 2);
+        *d++ = ':';
+        d = writeDigits(d, r % 60, 2);
+        *d++ = '.';
+        prefixLength_ = int(d - prefix_);
+    }
+
+    qint64 second_ = LLONG_MIN;
+    char prefix_[32] = {};
+    int prefixLength_ = 0;
 };
 
 // Integral values in full, without exponent; others with six significant
@@ -476,13 +488,16 @@ void GeoCSVRecord::writeTrace(Trace* trace, const QString& path)
 
     // Times from the rate itself, so intervals that are no whole number of
     // milliseconds (80 or 3 samples/s) do not drift.
-    const double msPerSample = 1000.0 / (rateIsWhole ? wholeRate : trace->sampleRate());
+    double msPerSample = 1000.0 / (rateIsWhole ? wholeRate : trace->sampleRate());
+    if (!std::isfinite(msPerSample) || msPerSample <= 0.0 || double(n) * msPerSample > 1.0e15)
+        msPerSample = trace->dtMSecs();
     const size_t lineRoom = 400;
     std::vector<char> buffer(1 << 20);
     char* p = buffer.data();
     char* const limit = buffer.data() + buffer.size() - lineRoom;
     for (int i = 0; i < n; ++i) {
-        const qint64 t = start + qint64(std::floor(double(i) * msPerSample + 0.5));
+        // Non-negative, so truncation rounds like floor.
+        const qint64 t = start + qint64(double(i) * msPerSample + 0.5);
         p = times.write(p, t);
         *p++ = ',';
         *p++ = ' ';

@@ -142,7 +142,29 @@ const char* const intNames[40] = {
 
 // Samples move through a small buffer so that no second copy of a long
 // record is ever held.
-constexpr int chunkSamples = 65536;
+constexpr int chunkSamples = 16384;
+
+// Reads n floats in the stream's byte order into out, widened, through a
+// buffer small enough to stay in cache.
+bool readSamples(QDataStream* s, double* out, int n)
+{
+    const bool bigEndian = s->byteOrder() == QDataStream::BigEndian;
+    quint32 chunk[chunkSamples];
+    for (int first = 0; first < n; first += chunkSamples) {
+        const int count = std::min(chunkSamples, n - first);
+        if (s->readRawData(reinterpret_cast<char*>(chunk), 4 * count) != 4 * count) {
+            s->setStatus(QDataStream::ReadPastEnd);
+            return false;
+        }
+        if (bigEndian)
+            qFromBigEndian<quint32>(chunk, count, chunk);
+        else
+            qFromLittleEndian<quint32>(chunk, count, chunk);
+        const float* values = reinterpret_cast<const float*>(chunk);
+        std::copy(values, values + count, out + first);
+    }
+    return true;
+}
 
 } // namespace
 
@@ -314,7 +336,7 @@ bool SacRecord::readBinaryHeader(QDataStream* s)
     return s->status() == QDataStream::Ok;
 }
 
-bool SacRecord::readBinaryData(QDataStream* s)
+bool SacRecord::samplesAvailable(QDataStream* s) const
 {
     QIODevice* device = s->device();
     if (!device || s->status() != QDataStream::Ok)
@@ -322,10 +344,14 @@ bool SacRecord::readBinaryData(QDataStream* s)
     // TimeSeries pads odd counts by one, so the largest int is no count.
     if (npts_ < 0 || npts_ == INT_MAX)
         return false;
-    const qint64 bytes = 4 * qint64(npts_);
-    if (device->bytesAvailable() < bytes)
-        return false;
+    return device->bytesAvailable() >= 4 * qint64(npts_);
+}
 
+bool SacRecord::readBinaryData(QDataStream* s)
+{
+    if (!samplesAvailable(s))
+        return false;
+    const qint64 bytes = 4 * qint64(npts_);
     allocateSamples(npts_);
     char* out = reinterpret_cast<char*>(data_);
     qint64 done = 0;
@@ -351,9 +377,9 @@ SeismicRecord* SacRecord::readBinaryStream(QDataStream* s)
     QIODevice* device = s->device();
     if (!device || s->status() != QDataStream::Ok || device->bytesAvailable() < headerBytes)
         return nullptr;
-    if (!readBinaryHeader(s) || !readBinaryData(s))
+    if (!readBinaryHeader(s) || !samplesAvailable(s))
         return nullptr;
-    return buildSeismicRecord();
+    return build(s);
 }
 
 SeismicRecord* SacRecord::readBinaryFile(const QString& path)
@@ -375,17 +401,20 @@ SeismicRecord* SacRecord::readBinaryFile(const QString& path)
         if (!readBinaryHeader(&stream) || !sizeFits())
             return nullptr;
     }
-    if (!readBinaryData(&stream))
-        return nullptr;
-    return buildSeismicRecord();
+    return build(&stream);
 }
 
 SeismicRecord* SacRecord::buildSeismicRecord() const
 {
+    return build(nullptr);
+}
+
+SeismicRecord* SacRecord::build(QDataStream* samplesFrom) const
+{
     // Every rate-based computation downstream divides by the interval.
     if (!std::isfinite(delta_) || delta_ <= 0.0f)
         return nullptr;
-    if (npts_ < 0 || npts_ == INT_MAX || dataCount_ != npts_)
+    if (npts_ < 0 || npts_ == INT_MAX || (!samplesFrom && dataCount_ != npts_))
         return nullptr;
 
     // Undefined reference fields count as the epoch's: such a file places its
@@ -410,8 +439,15 @@ SeismicRecord* SacRecord::buildSeismicRecord() const
 
     auto* series = new TimeSeries(npts_, 1.0 / double(delta_));
     series->setStartTimeMSecs(start);
-    for (int i = 0; i < npts_; ++i)
-        series->samples[i] = double(data_[i]);
+    if (samplesFrom) {
+        if (!readSamples(samplesFrom, series->samples, npts_)) {
+            delete series;
+            return nullptr;
+        }
+    } else {
+        for (int i = 0; i < npts_; ++i)
+            series->samples[i] = double(data_[i]);
+    }
     if (series->npts() > npts_ && npts_ > 0)
         series->samples[npts_] = series->samples[npts_ - 1];
 

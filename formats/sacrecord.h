@@ -65,6 +65,11 @@ private:
     template <typename Self, typename Visitor>
     static void visitHeader(Self& self, Visitor&& visit);
     void allocateSamples(int n);
+    bool samplesAvailable(QDataStream* s) const;
+    // With samplesFrom, the npts samples are read from that stream straight
+    // into the new series, a chunk at a time; otherwise they come from the
+    // buffer held.
+    SeismicRecord* build(QDataStream* samplesFrom) const;
 
     // Header words 0-69.
     float delta_, depmin_, depmax_, scale_, odelta_;

@@ -2,12 +2,12 @@
 # Runs every fuzz target of a QS_FUZZ build for a bounded time, seeded from
 # tests/fuzz/corpus/<target>; fails on any crash, leak, timeout or OOM.
 set -e
-BUILD="$1"
+BUILD="$(cd "$1" && pwd)"
 SECONDS_EACH="${2:-60}"
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 status=0
 for target in "$BUILD"/tests/fuzz_*; do
-  [ -x "$target" ] || continue
+  [ -f "$target" ] && [ -x "$target" ] || continue
   name="$(basename "$target")"
   work="$BUILD/fuzz-work/$name"
   rm -rf "$work"; mkdir -p "$work/corpus"

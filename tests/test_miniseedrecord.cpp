@@ -30,7 +30,7 @@ Records take(QList<SeismicRecord*>* list)
 }
 
 // One trace to be packed into miniSEED records by libmseed itself.
-struct TraceSpec
+struct TracePlan
 {
     const char* network = "XX";
     const char* station = "STA";
@@ -48,47 +48,47 @@ void appendRecord(char* record, int length, void* file)
     static_cast<QFile*>(file)->write(record, length);
 }
 
-bool appendTrace(QFile& file, const TraceSpec& spec)
+bool appendTrace(QFile& file, const TracePlan& plan)
 {
     MSTrace* mst = mst_init(nullptr);
-    std::strncpy(mst->network, spec.network, 10);
-    std::strncpy(mst->station, spec.station, 10);
-    std::strncpy(mst->location, spec.location, 10);
-    std::strncpy(mst->channel, spec.channel, 10);
+    std::strncpy(mst->network, plan.network, 10);
+    std::strncpy(mst->station, plan.station, 10);
+    std::strncpy(mst->location, plan.location, 10);
+    std::strncpy(mst->channel, plan.channel, 10);
     mst->dataquality = 'D';
-    mst->starttime = spec.start;
-    mst->samprate = spec.rate;
-    mst->numsamples = spec.count;
-    mst->samplecnt = spec.count;
-    switch (spec.encoding) {
+    mst->starttime = plan.start;
+    mst->samprate = plan.rate;
+    mst->numsamples = plan.count;
+    mst->samplecnt = plan.count;
+    switch (plan.encoding) {
     case DE_FLOAT32: {
-        auto* d = static_cast<float*>(std::malloc(sizeof(float) * size_t(spec.count)));
-        for (int i = 0; i < spec.count; ++i)
-            d[i] = float(spec.first + i) + 0.25f;
+        auto* d = static_cast<float*>(std::malloc(sizeof(float) * size_t(plan.count)));
+        for (int i = 0; i < plan.count; ++i)
+            d[i] = float(plan.first + i) + 0.25f;
         mst->datasamples = d;
         mst->sampletype = 'f';
         break;
     }
     case DE_FLOAT64: {
-        auto* d = static_cast<double*>(std::malloc(sizeof(double) * size_t(spec.count)));
-        for (int i = 0; i < spec.count; ++i)
-            d[i] = spec.first + i + 0.125;
+        auto* d = static_cast<double*>(std::malloc(sizeof(double) * size_t(plan.count)));
+        for (int i = 0; i < plan.count; ++i)
+            d[i] = plan.first + i + 0.125;
         mst->datasamples = d;
         mst->sampletype = 'd';
         break;
     }
     case DE_ASCII: {
-        auto* d = static_cast<char*>(std::malloc(size_t(spec.count)));
-        for (int i = 0; i < spec.count; ++i)
+        auto* d = static_cast<char*>(std::malloc(size_t(plan.count)));
+        for (int i = 0; i < plan.count; ++i)
             d[i] = char('a' + i % 26);
         mst->datasamples = d;
         mst->sampletype = 'a';
         break;
     }
     default: {
-        auto* d = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * size_t(spec.count)));
-        for (int i = 0; i < spec.count; ++i)
-            d[i] = int32_t(spec.first) + i;
+        auto* d = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * size_t(plan.count)));
+        for (int i = 0; i < plan.count; ++i)
+            d[i] = int32_t(plan.first) + i;
         mst->datasamples = d;
         mst->sampletype = 'i';
         break;
@@ -97,27 +97,27 @@ bool appendTrace(QFile& file, const TraceSpec& spec)
     // Blockette 1001 carries the microseconds that the fixed header cannot.
     // A template's header fields replace the trace's, so it carries the codes.
     MSRecord* tmpl = msr_init(nullptr);
-    std::strncpy(tmpl->network, spec.network, 10);
-    std::strncpy(tmpl->station, spec.station, 10);
-    std::strncpy(tmpl->location, spec.location, 10);
-    std::strncpy(tmpl->channel, spec.channel, 10);
+    std::strncpy(tmpl->network, plan.network, 10);
+    std::strncpy(tmpl->station, plan.station, 10);
+    std::strncpy(tmpl->location, plan.location, 10);
+    std::strncpy(tmpl->channel, plan.channel, 10);
     tmpl->dataquality = 'D';
     blkt_1001_s b1001 = {};
     msr_addblockette(tmpl, reinterpret_cast<char*>(&b1001), sizeof b1001, 1001, 0);
     int64_t packed = 0;
-    const int records = mst_pack(mst, appendRecord, &file, 512, flag(spec.encoding), 1, &packed, 1, 0, tmpl);
+    const int records = mst_pack(mst, appendRecord, &file, 512, flag(plan.encoding), 1, &packed, 1, 0, tmpl);
     msr_free(&tmpl);
     mst_free(&mst);
-    return records > 0 && packed == spec.count;
+    return records > 0 && packed == plan.count;
 }
 
-QString writeTraces(QTemporaryDir& dir, const QString& name, const QList<TraceSpec>& specs)
+QString writeTraces(QTemporaryDir& dir, const QString& name, const QList<TracePlan>& plans)
 {
     const QString path = dir.filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return QString();
-    for (const TraceSpec& s : specs) {
+    for (const TracePlan& s : plans) {
         if (!appendTrace(file, s))
             return QString();
     }
@@ -184,14 +184,14 @@ void TestMiniSEEDRecord::oneRecordPerTraceInLibraryOrder()
 {
     QTemporaryDir dir;
     const hptime_t t0 = microseconds("2020-05-01T00:00:00.000Z");
-    TraceSpec z;
+    TracePlan z;
     z.start = t0;
-    TraceSpec e = z;
+    TracePlan e = z;
     e.channel = "BHE";
     e.location = "";
     e.first = 1000;
     // The same channel again after a 60 s gap.
-    TraceSpec later = z;
+    TracePlan later = z;
     later.start = t0 + 60 * 1000000LL;
     later.first = 500;
     const QString path = writeTraces(dir, "three.mseed", {z, e, later});
@@ -232,9 +232,9 @@ void TestMiniSEEDRecord::microsecondStartsRoundToMilliseconds()
     const Case cases[] = {{250, 0, 0.25}, {750, 1, -0.25}, {500, 1, -0.5}, {0, 0, 0.0}, {999, 1, -0.001}};
     int n = 0;
     for (const Case& c : cases) {
-        TraceSpec spec;
-        spec.start = t0 + c.micro;
-        const QString path = writeTraces(dir, QStringLiteral("t%1.mseed").arg(n++), {spec});
+        TracePlan plan;
+        plan.start = t0 + c.micro;
+        const QString path = writeTraces(dir, QStringLiteral("t%1.mseed").arg(n++), {plan});
         QVERIFY(!path.isEmpty());
         MiniSEEDRecord reader;
         Records records = take(reader.readFile(path));
@@ -246,7 +246,7 @@ void TestMiniSEEDRecord::microsecondStartsRoundToMilliseconds()
     }
 
     // Before the epoch the rounding still goes upward at halves.
-    TraceSpec old;
+    TracePlan old;
     old.start = -1500; // 1969-12-31T23:59:59.9985
     const QString path = writeTraces(dir, "old.mseed", {old});
     QVERIFY(!path.isEmpty());
@@ -261,20 +261,20 @@ void TestMiniSEEDRecord::sampleTypesAndPadding()
 {
     QTemporaryDir dir;
     const hptime_t t0 = microseconds("2020-05-01T00:00:00.000Z");
-    TraceSpec ints;
+    TracePlan ints;
     ints.start = t0;
     ints.count = 101;
     ints.encoding = DE_INT32;
     ints.first = -50;
-    TraceSpec floats = ints;
+    TracePlan floats = ints;
     floats.channel = "BHN";
     floats.encoding = DE_FLOAT32;
     floats.count = 10;
-    TraceSpec doubles = ints;
+    TracePlan doubles = ints;
     doubles.channel = "BHE";
     doubles.encoding = DE_FLOAT64;
     doubles.count = 10;
-    TraceSpec text = ints;
+    TracePlan text = ints;
     text.channel = "BTX";
     text.encoding = DE_ASCII;
     text.count = 8;
@@ -309,12 +309,12 @@ void TestMiniSEEDRecord::sampleTypesAndPadding()
 void TestMiniSEEDRecord::logChannelsAreSkipped()
 {
     QTemporaryDir dir;
-    TraceSpec log;
+    TracePlan log;
     log.channel = "LOG";
     log.rate = 0.0;
     log.encoding = DE_ASCII;
     log.count = 40;
-    TraceSpec data;
+    TracePlan data;
     data.start = microseconds("2020-05-01T00:00:00.000Z");
     const QString path = writeTraces(dir, "log.mseed", {log, data});
     QVERIFY(!path.isEmpty());

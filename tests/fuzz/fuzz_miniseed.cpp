@@ -3,6 +3,8 @@
 #include "formats/miniseedrecord.h"
 #include "model/seismicrecord.h"
 
+#include <libmseed.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -10,10 +12,24 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace {
+
+void quiet(char*) {}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const QString path =
-        QDir::temp().filePath(QStringLiteral("fuzz_miniseed_%1.mseed").arg(QCoreApplication::applicationPid()));
+    // The library's complaints about broken records would drown the log.
+    static const bool silenced = (ms_loginit(quiet, nullptr, quiet, nullptr), true);
+    (void)silenced;
+    // Removed again when the fuzzer exits.
+    static const struct ScratchFile
+    {
+        QString path;
+        ~ScratchFile() { QFile::remove(path); }
+    } scratch{QDir::temp().filePath(QStringLiteral("fuzz_miniseed_%1.mseed").arg(QCoreApplication::applicationPid()))};
+    const QString& path = scratch.path;
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))

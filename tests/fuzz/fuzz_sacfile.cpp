@@ -14,8 +14,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const QString path =
-        QDir::temp().filePath(QStringLiteral("fuzz_sacfile_%1.sac").arg(QCoreApplication::applicationPid()));
+    // Removed again when the fuzzer exits.
+    static const struct ScratchFile
+    {
+        QString path;
+        ~ScratchFile() { QFile::remove(path); }
+    } scratch{QDir::temp().filePath(QStringLiteral("fuzz_sacfile_%1.sac").arg(QCoreApplication::applicationPid()))};
+    const QString& path = scratch.path;
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
