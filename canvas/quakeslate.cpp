@@ -5,6 +5,8 @@
 #include "canvas/trace.h"
 #include "model/seismicrecord.h"
 #include "model/timeseries.h"
+#include "model/traveltimecurve.h"
+#include "services/tavowstraveltimeinterface.h"
 
 #include <QAction>
 #include <QCursor>
@@ -132,6 +134,16 @@ Quakeslate::~Quakeslate()
     delete pickCursor_;
     delete warningPixmap_;
     delete pickPixmap_;
+    // The client goes before the curves, so that no reply still in flight
+    // can hand a curve to a canvas that is being taken apart.
+    if (traveltimeInterface_)
+        disconnect(traveltimeInterface_, nullptr, this, nullptr);
+    delete traveltimeInterface_;
+    qDeleteAll(travelTimeCurves_);
+    delete pCurve_;
+    delete pnCurve_;
+    delete sCurve_;
+    delete snCurve_;
 }
 
 QCursor* Quakeslate::makePickCursor(const QString& phase) const

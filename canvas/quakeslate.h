@@ -23,6 +23,7 @@ class QCursor;
 class QMenu;
 class QPainter;
 class QPixmap;
+class QPrinter;
 class QRubberBand;
 class SeismicEvent;
 class SeismicRecord;
@@ -119,6 +120,19 @@ public:
     void zoomOut(QPoint p);
     void zoomIntoRect(QRect r);
 
+    // Predicted arrivals: the phases whose travel-time curves are asked of
+    // the traveltime service and drawn over record sections. Curves are only
+    // asked for while all traces share one source depth.
+    void setPredictedPhases(const QStringList& phases);
+    QStringList predictedPhasesList() const { return predictedPhases_; }
+    bool showingAllPredictedArrivals() const { return showAllArrivals_; }
+    bool showingPredictedArrivals() const { return showPredictedArrivals_; }
+    // The kept curves, in order of arrival (the canvas owns them).
+    const QList<TravelTimeCurve*>& travelTimeCurves() const { return travelTimeCurves_; }
+    const QVector<double>& travelTimeDistances() const { return travelTimeDistances_; }
+    void initializeTravelTimeCurves();
+    bool tracesFromSingleDepth() const;
+
     // Gain steps for every trace, hidden ones included; the caller repaints.
     void scaleAllTraces(double factor);
     // Whether every trace's record refers to the very same event object.
@@ -127,6 +141,13 @@ public:
     static bool showAlignmentWarnings_;
 
 public Q_SLOTS:
+    void showPredictedArrivalTimes(bool show);
+    void showAllPredictedArrivals(bool show);
+    void addTravelTimeCurve(TravelTimeCurve* curve);
+    // Lays the canvas out on one page of the printer (a PDF file when the
+    // printer writes to a file); nothing for an empty time axis.
+    void printCanvas(QPrinter* printer);
+
     void selectAll();
     void deselectAll();
     void deleteSelectedTraces();
@@ -241,6 +262,21 @@ private:
     QString measurementReadout() const;
     void paintMeasurement(QPainter& painter);
     void paintFrame(QPainter& painter);
+
+    // Predicted arrivals and printing.
+    struct PrintedPage;
+    void createTraveltimeInterface();
+    bool hasTravelTimeCurve(const QString& phase) const;
+    bool predictedCurvesDrawn() const;
+    bool curveOriginTime(long long* originTime) const;
+    void paintPredictedArrivals(QPainter& painter);
+    void printTimeAxis(QPainter& painter, const PrintedPage& page) const;
+    void printPredictedArrivals(QPainter& painter, const PrintedPage& page) const;
+    void printRecordSectionAxis(QPainter& painter, const PrintedPage& page) const;
+    void printTraces(QPainter& painter, const PrintedPage& page, bool withLabels) const;
+    void printVerticalTitle(QPainter& painter, const PrintedPage& page, const QString& title,
+                            int labelWidth) const;
+    void printTitles(QPainter& painter, const PrintedPage& page, int titleCentre) const;
 
     // Canvas identity and neighbours.
     int canvasNumber_;

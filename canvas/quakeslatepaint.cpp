@@ -43,8 +43,7 @@ void Quakeslate::paintEvent(QPaintEvent* event)
         painter.drawLine(0, y, x, y);
     }
 
-    // Travel-time curves are drawn here over a record section once the
-    // canvas keeps some.
+    paintPredictedArrivals(painter);
 
     if (dragging_ && cursorMode_ == MeasureMode && activeHandle_ == 0)
         paintMeasurement(painter);
