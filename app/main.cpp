@@ -1,16 +1,19 @@
+#include "app/quakeslatewindow.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[])
 {
-    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication::setOrganizationName(QStringLiteral("TAVO"));
+    QApplication::setOrganizationDomain(QStringLiteral("quakeslate.org"));
     QApplication::setApplicationName(QStringLiteral("Quakeslate"));
-    auto* window = new QMainWindow;
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowTitle(QStringLiteral("Quakeslate #1"));
-    window->resize(1200, 800);
+
+    // On the heap: the window deletes itself when closed, and the loop ends
+    // with the last window.
+    auto* window = new QuakeslateWindow(nullptr);
     window->show();
+    window->initializeCanvasSize();
     return app.exec();
 }
