@@ -33,42 +33,28 @@ void FDSNWSEventInterface::setSearchDepths(double minDepthKm, double maxDepthKm)
 
 void FDSNWSEventInterface::setSearchCenter(double latitude, double longitude)
 {
-    centerLatitude_ = latitude;
-    centerLongitude_ = longitude;
-    if (!hasWholeGlobeRadii())
-        geometry_ = CircleGeometry;
+    searchArea_.setCenter(latitude, longitude);
 }
 
 void FDSNWSEventInterface::setSearchRadii(double minRadius, double maxRadius)
 {
-    minRadius_ = minRadius;
-    maxRadius_ = maxRadius;
-    if (!hasWholeGlobeRadii())
-        geometry_ = CircleGeometry;
+    searchArea_.setRadii(minRadius, maxRadius);
 }
 
 void FDSNWSEventInterface::setSearchRectangle(double minLatitude, double minLongitude,
                                               double maxLatitude, double maxLongitude)
 {
-    minLatitude_ = minLatitude;
-    minLongitude_ = minLongitude;
-    maxLatitude_ = maxLatitude;
-    maxLongitude_ = maxLongitude;
-    geometry_ = BoxGeometry;
+    searchArea_.setRectangle(minLatitude, minLongitude, maxLatitude, maxLongitude);
 }
 
 void FDSNWSEventInterface::setSearchLatitudes(double minLatitude, double maxLatitude)
 {
-    minLatitude_ = minLatitude;
-    maxLatitude_ = maxLatitude;
-    geometry_ = BoxGeometry;
+    searchArea_.setLatitudes(minLatitude, maxLatitude);
 }
 
 void FDSNWSEventInterface::setSearchLongitudes(double minLongitude, double maxLongitude)
 {
-    minLongitude_ = minLongitude;
-    maxLongitude_ = maxLongitude;
-    geometry_ = BoxGeometry;
+    searchArea_.setLongitudes(minLongitude, maxLongitude);
 }
 
 void FDSNWSEventInterface::request()
@@ -86,21 +72,7 @@ void FDSNWSEventInterface::request()
     url += QStringLiteral("&minmag=") + queryNumber(minMagnitude_) + QStringLiteral("&maxmag=")
            + queryNumber(maxMagnitude_);
 
-    if (geometry_ == BoxGeometry) {
-        if (minLatitude_ != -90.0)
-            url += QStringLiteral("&minlat=") + queryNumber(minLatitude_);
-        if (maxLatitude_ != 90.0)
-            url += QStringLiteral("&maxlat=") + queryNumber(maxLatitude_);
-        if (minLongitude_ != -180.0)
-            url += QStringLiteral("&minlon=") + queryNumber(minLongitude_);
-        if (maxLongitude_ != 180.0)
-            url += QStringLiteral("&maxlon=") + queryNumber(maxLongitude_);
-    } else if (geometry_ == CircleGeometry && !hasWholeGlobeRadii()) {
-        url += QStringLiteral("&lat=") + queryNumber(centerLatitude_) + QStringLiteral("&lon=")
-               + queryNumber(centerLongitude_) + QStringLiteral("&minradius=")
-               + queryNumber(minRadius_) + QStringLiteral("&maxradius=")
-               + queryNumber(maxRadius_);
-    }
+    url += searchArea_.queryParameters();
     sendQuery(url, QString(), false);
 }
 

@@ -1,6 +1,7 @@
 #ifndef FDSNWSEVENTINTERFACE_H
 #define FDSNWSEVENTINTERFACE_H
 
+#include "services/searcharea.h"
 #include "services/webservicesinterface.h"
 
 #include <QList>
@@ -44,20 +45,9 @@ private Q_SLOTS:
     void requestFinished(QNetworkReply* reply);
 
 private:
-    enum SearchGeometry { NoGeometry, BoxGeometry, CircleGeometry };
-
-    bool hasWholeGlobeRadii() const { return minRadius_ == 0.0 && maxRadius_ == 180.0; }
     void deliver(QList<SeismicEvent*>* events);
 
-    SearchGeometry geometry_ = NoGeometry;
-    double centerLatitude_ = 0.0;
-    double centerLongitude_ = 0.0;
-    double minRadius_ = 0.0;
-    double maxRadius_ = 180.0;
-    double maxLatitude_ = 90.0;
-    double minLatitude_ = -90.0;
-    double maxLongitude_ = 180.0;
-    double minLongitude_ = -180.0;
+    SearchArea searchArea_;
     double minDepthKm_ = 0.0;
     double maxDepthKm_ = 700.0;
     double minMagnitude_ = 0.0;

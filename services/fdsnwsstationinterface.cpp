@@ -32,55 +32,33 @@ void FDSNWSStationInterface::clearAllCodes()
 
 void FDSNWSStationInterface::setSearchCenter(double latitude, double longitude)
 {
-    centerLatitude_ = latitude;
-    centerLongitude_ = longitude;
-    if (!hasWholeGlobeRadii())
-        geometry_ = CircleGeometry;
+    searchArea_.setCenter(latitude, longitude);
 }
 
 void FDSNWSStationInterface::setSearchRadii(double minRadius, double maxRadius)
 {
-    minRadius_ = minRadius;
-    maxRadius_ = maxRadius;
-    if (!hasWholeGlobeRadii())
-        geometry_ = CircleGeometry;
+    searchArea_.setRadii(minRadius, maxRadius);
 }
 
 void FDSNWSStationInterface::setSearchRectangle(double minLatitude, double minLongitude,
                                                 double maxLatitude, double maxLongitude)
 {
-    minLatitude_ = minLatitude;
-    minLongitude_ = minLongitude;
-    maxLatitude_ = maxLatitude;
-    maxLongitude_ = maxLongitude;
-    geometry_ = BoxGeometry;
+    searchArea_.setRectangle(minLatitude, minLongitude, maxLatitude, maxLongitude);
 }
 
 void FDSNWSStationInterface::setSearchLatitudes(double minLatitude, double maxLatitude)
 {
-    minLatitude_ = minLatitude;
-    maxLatitude_ = maxLatitude;
-    geometry_ = BoxGeometry;
+    searchArea_.setLatitudes(minLatitude, maxLatitude);
 }
 
 void FDSNWSStationInterface::setSearchLongitudes(double minLongitude, double maxLongitude)
 {
-    minLongitude_ = minLongitude;
-    maxLongitude_ = maxLongitude;
-    geometry_ = BoxGeometry;
+    searchArea_.setLongitudes(minLongitude, maxLongitude);
 }
 
 void FDSNWSStationInterface::clearSearchGeometry()
 {
-    geometry_ = NoGeometry;
-    centerLatitude_ = 0.0;
-    centerLongitude_ = 0.0;
-    minRadius_ = 0.0;
-    maxRadius_ = 180.0;
-    maxLatitude_ = 90.0;
-    minLatitude_ = -90.0;
-    maxLongitude_ = 180.0;
-    minLongitude_ = -180.0;
+    searchArea_.clear();
 }
 
 void FDSNWSStationInterface::clearAllParameters()
@@ -105,21 +83,7 @@ void FDSNWSStationInterface::request(const QString& level)
     if (!locationCodes_.isEmpty())
         url += QStringLiteral("&loc=") + locationCodes_.join(QLatin1Char(','));
 
-    if (geometry_ == BoxGeometry) {
-        if (minLatitude_ != -90.0)
-            url += QStringLiteral("&minlat=") + queryNumber(minLatitude_);
-        if (maxLatitude_ != 90.0)
-            url += QStringLiteral("&maxlat=") + queryNumber(maxLatitude_);
-        if (minLongitude_ != -180.0)
-            url += QStringLiteral("&minlon=") + queryNumber(minLongitude_);
-        if (maxLongitude_ != 180.0)
-            url += QStringLiteral("&maxlon=") + queryNumber(maxLongitude_);
-    } else if (geometry_ == CircleGeometry && !hasWholeGlobeRadii()) {
-        url += QStringLiteral("&lat=") + queryNumber(centerLatitude_) + QStringLiteral("&lon=")
-               + queryNumber(centerLongitude_) + QStringLiteral("&minradius=")
-               + queryNumber(minRadius_) + QStringLiteral("&maxradius=")
-               + queryNumber(maxRadius_);
-    }
+    url += searchArea_.queryParameters();
     sendQuery(url, level, true);
 }
 

@@ -1,6 +1,7 @@
 #ifndef FDSNWSSTATIONINTERFACE_H
 #define FDSNWSSTATIONINTERFACE_H
 
+#include "services/searcharea.h"
 #include "services/webservicesinterface.h"
 
 #include <QList>
@@ -68,9 +69,6 @@ private Q_SLOTS:
     void requestFinished(QNetworkReply* reply);
 
 private:
-    enum SearchGeometry { NoGeometry, BoxGeometry, CircleGeometry };
-
-    bool hasWholeGlobeRadii() const { return minRadius_ == 0.0 && maxRadius_ == 180.0; }
     enum ResultKind { ReadResult, EmptyResult, NullResult };
     void deliver(const QString& level, ResultKind kind, QIODevice* body);
     template <typename T>
@@ -80,15 +78,7 @@ private:
     QStringList stationCodes_;
     QStringList locationCodes_;
     QStringList channelCodes_;
-    SearchGeometry geometry_ = NoGeometry;
-    double centerLatitude_ = 0.0;
-    double centerLongitude_ = 0.0;
-    double minRadius_ = 0.0;
-    double maxRadius_ = 180.0;
-    double maxLatitude_ = 90.0;
-    double minLatitude_ = -90.0;
-    double maxLongitude_ = 180.0;
-    double minLongitude_ = -180.0;
+    SearchArea searchArea_;
 };
 
 #endif // FDSNWSSTATIONINTERFACE_H

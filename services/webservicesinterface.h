@@ -30,6 +30,9 @@ public:
 
     static const char* const userAgent;
 
+    // Numbers in queries: six significant digits, no grouping.
+    static QString queryNumber(double value);
+
 public Q_SLOTS:
     // The three setters keep duration == start.secsTo(end), whichever was
     // set last; setDurationSecs moves the end, never the start.
@@ -44,7 +47,6 @@ public Q_SLOTS:
 protected:
     // Query times are written in UTC, cut to the minute.
     static QString queryTime(const QDateTime& time);
-    static QString queryNumber(double value);
 
     // Remembers url as the last query and sends a GET for it. A non-empty
     // kind is stored in the request's user attribute and read back from the
