@@ -5,6 +5,7 @@
 #include "model/seismicevent.h"
 #include "model/seismicrecord.h"
 #include "model/timeseries.h"
+#include "model/wgs84position.h"
 
 #include <QDataStream>
 #include <QDateTime>
@@ -99,6 +100,18 @@ QString textValue(const char* field, int length)
     const int n = end ? int(end - field) : length;
     return QString::fromLatin1(field, n).trimmed();
 }
+
+// A position holding the header's values as they are: the plain setters
+// would drop an undefined -12345 and leave 0, a real place on Earth.
+struct HeaderPosition : WGS84Position
+{
+    HeaderPosition(double latitude, double longitude, double elevation)
+    {
+        latitude_ = latitude;
+        longitude_ = longitude;
+        elevation_ = elevation;
+    }
+};
 
 bool isUndefinedText(const char* field)
 {
@@ -459,9 +472,8 @@ SeismicRecord* SacRecord::build(QDataStream* samplesFrom) const
         record->setSensorDescription(textValue(kinst_, 8));
     record->setLocationCode(isUndefinedText(khole_) ? QStringLiteral("--") : textValue(khole_, 8));
 
-    record->setLatitude(double(stla_));
-    record->setLongitude(double(stlo_));
-    record->setElevation(double(stel_));
+    const HeaderPosition headerPosition{double(stla_), double(stlo_), double(stel_)};
+    record->setPosition(&headerPosition);
     record->setChannelDepth(double(stdp_));
     record->setChannelAzimuth(double(cmpaz_));
     record->setChannelDip(double(cmpinc_));

@@ -254,6 +254,11 @@ void TestSacRecord::codesAndStationFields()
     QCOMPARE(r->locationCode(), QString("--"));
     QCOMPARE(r->networkCode(), QString("-12345"));
     QCOMPARE(r->sensorDescription(), QString());
+    // Undefined station values are stored as they are, not taken for 0, 0.
+    QCOMPARE(r->latitude(), -12345.0);
+    QCOMPARE(r->longitude(), -12345.0);
+    QCOMPARE(r->elevation(), -12345.0);
+    QCOMPARE(r->channelDepth(), -12345.0);
 
     // A NUL inside a text field ends it.
     SacHeaderBuilder n;
