@@ -11,6 +11,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -260,8 +261,9 @@ void Trace::taper(TaperType type, int n)
 void Trace::taper(TaperType type, double fraction)
 {
     const double length = double(npts()) * std::min(fraction, 0.5);
-    // Also keeps a NaN fraction away from the integer conversion.
-    const int n = length >= 1.0 ? int(length) : 0;
+    // Truncated toward zero, so a negative fraction logs its negative count
+    // (and tapers nothing); a NaN fraction never reaches the conversion.
+    const int n = std::isnan(length) ? 0 : int(std::max(length, double(INT_MIN)));
     taper(type, n);
 }
 

@@ -378,7 +378,10 @@ void TestTrace::processingLog()
     byCount.taper(CosineTaper, 500);
     QCOMPARE(samplesOf(byFraction), samplesOf(byCount));
     byFraction.taper(CosineTaper, std::nan(""));
-    QCOMPARE(byFraction.logString(), QString("taper[cosine,500 samples];\ntaper[cosine,0 samples];\n"));
+    byFraction.taper(CosineTaper, -0.0105);
+    QCOMPARE(samplesOf(byFraction), samplesOf(byCount));
+    QCOMPARE(byFraction.logString(), QString("taper[cosine,500 samples];\ntaper[cosine,0 samples];\n"
+                                             "taper[cosine,-10 samples];\n"));
 }
 
 void TestTrace::selectionStatistics()
