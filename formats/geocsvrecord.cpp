@@ -16,6 +16,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -358,7 +359,8 @@ bool integralRate(double rate, double* whole)
 {
     const double r = std::round(rate);
     *whole = r;
-    return r != 0.0 && std::fabs(rate - r) <= 1.0e-6 * std::fabs(rate);
+    return r != 0.0
+           && std::fabs(rate - r) <= double(std::numeric_limits<float>::epsilon()) * std::fabs(rate);
 }
 
 } // namespace

@@ -228,6 +228,10 @@ void TestGeoCSVRecord::writerKeepsValuesReadable()
     QCOMPARE(r->segments().first()->sampleRate(), 0.1);
     f = written({1, 2}, 2.5, t0, Velocity, dir);
     QVERIFY(f.contains("# sample_rate_hz: 2.5\n"));
+    // Half a part per million off a whole rate is more than single precision
+    // blurs: the rate is not whole.
+    f = written({1, 2}, 100.00005, t0, Velocity, dir);
+    QVERIFY(f.contains("# sample_rate_hz: 100.00005\n"));
     // A whole rate seen through a single-precision SAC interval stays whole.
     f = written({1, 2}, 1.0 / double(0.01f), t0, Velocity, dir);
     QVERIFY(f.contains("# sample_rate_hz: 100\n"));
