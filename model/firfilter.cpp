@@ -6,12 +6,12 @@
 
 void FIRFilter::zshift(double* x, int n, int shift)
 {
-    if (!x || n <= 0)
-        return;
     if (std::abs((long long)shift) > n) {
         std::fprintf(stderr, "Shift too large in FIR filter\n");
         return;
     }
+    if (!x || n <= 0)
+        return;
     if (shift > 0) {
         std::copy_backward(x, x + (n - shift), x + n);
         std::fill(x, x + shift, 0.0);
