@@ -6,6 +6,8 @@
 #include "services/fdsnwsstationinterface.h"
 #include "services/servicehosts.h"
 
+#include <QPointer>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -212,6 +214,17 @@ void SeismicRecord::downloadChannelMetaData()
     connect(client, &FDSNWSStationInterface::channelLevelResults, client,
             &QObject::deleteLater);
     connect(this, &QObject::destroyed, client, &QObject::deleteLater);
+    // An answer queued before this record went is still delivered ahead of
+    // the client's deferred deletion; with nobody left to take the list, it
+    // is freed here.
+    const QPointer<SeismicRecord> self(this);
+    connect(client, &FDSNWSStationInterface::channelLevelResults, client,
+            [self](QList<Channel*>* channels) {
+                if (!self && channels) {
+                    qDeleteAll(*channels);
+                    delete channels;
+                }
+            });
 
     client->clearAllCodes();
     client->addNetworkCode(networkCode());

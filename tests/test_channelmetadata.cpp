@@ -1,6 +1,7 @@
 #include "model/seismicevent.h"
 #include "model/seismicrecord.h"
 #include "model/timeseries.h"
+#include "services/fdsnwsstationinterface.h"
 
 #include "support/testhttpserver.h"
 
@@ -55,6 +56,30 @@ public:
 
 private:
     QTimer timer_;
+};
+
+// Swallows the first deferred deletion of a station client, so that the
+// client outlives its record until it has answered, and counts the answers
+// that client gives from then on.
+class HoldFirstStationClientDeletion : public QObject
+{
+public:
+    QPointer<FDSNWSStationInterface> client;
+    int deliveries = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // Only a deferred deletion finds its object whole.
+        if (event->type() != QEvent::DeferredDelete || client)
+            return false;
+        client = qobject_cast<FDSNWSStationInterface*>(watched);
+        if (!client)
+            return false;
+        connect(client, &FDSNWSStationInterface::channelLevelResults, this,
+                [this](QList<Channel*>* channels) { deliveries += channels ? 1 : 0; });
+        return true;
+    }
 };
 
 } // namespace
@@ -189,6 +214,29 @@ private Q_SLOTS:
         delete record;
         // Both clients go with their pending replies: the connections close.
         QTRY_COMPARE_WITH_TIMEOUT(server_.openConnections(), 0, 10000);
+    }
+
+    void anAnswerQueuedBeforeTheRecordWentIsFreed()
+    {
+        // A window closes while an answer is already queued: the client's
+        // deferred deletion comes after the answer, which still delivers its
+        // list with no record left to take it. Holding back the client's
+        // deletion makes that order certain; the sanitizer build checks that
+        // the list and its channels are freed.
+        server_.route(servicePath,
+                      TestHttpServer::Reply::ok(readData("stationxml_two_networks.xml"), "application/xml")
+                          .delayed(100));
+        HoldFirstStationClientDeletion holder;
+        qApp->installEventFilter(&holder);
+        auto* record = miniSeedLikeRecord(QString());
+        record->downloadChannelMetaData();
+        QVERIFY(server_.waitForRequests(1));
+        delete record;
+        QTRY_VERIFY_WITH_TIMEOUT(holder.client, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(holder.deliveries, 1, 10000);
+        // Having delivered, the client goes: its connection closes.
+        QTRY_COMPARE_WITH_TIMEOUT(server_.openConnections(), 0, 10000);
+        qApp->removeEventFilter(&holder);
     }
 
     void aRecordWithoutSamplesSendsNoWindow()
