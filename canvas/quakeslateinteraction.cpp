@@ -117,8 +117,12 @@ void Quakeslate::mousePressEvent(QMouseEvent* event)
     case SelectMode:
         pressInSelectMode(point);
         break;
-    case ZoomMode:
     case MeasureMode:
+        // A measurement grabs no handle: one left over from an earlier
+        // select-mode drag would hide its read-out.
+        activeHandle_ = 0;
+        break;
+    case ZoomMode:
         break;
     }
 }

@@ -52,18 +52,8 @@ void Quakeslate::paintEvent(QPaintEvent* event)
 
 QString Quakeslate::measurementReadout() const
 {
-    const int w = bandRect_.width();
-    const int h = bandRect_.height();
-    const long long milliseconds = (long long)(double(w) / pixelsPerMSec_ + 0.5);
-    const double dt = double(milliseconds) / 1000.0;
-    const double u = sectionPixelsPerUnit_;
-    if (canvasLayout_ == RecordSection && recordSectionVariable_ == AngularDistanceVariable)
-        return QString::asprintf("dt = %.2f sec  p = %.2f sec/deg", dt, u * dt / double(h));
-    // Without a time difference there is no velocity to show.
-    if (canvasLayout_ == RecordSection && recordSectionVariable_ == KmDistanceVariable && dt > 0.0
-        && u != 0.0)
-        return QString::asprintf("dt = %.2f sec  v = %.2f km/sec", dt, double(h) / (u * dt));
-    return QString::asprintf("dt = %.2f sec", dt);
+    // The read-out shows what the pane line will say when the drag ends.
+    return measurementText();
 }
 
 void Quakeslate::paintMeasurement(QPainter& painter)

@@ -450,6 +450,32 @@ private Q_SLOTS:
         QVERIFY(!f.paneText().contains(QStringLiteral("inf")));
     }
 
+    void measureReadoutAfterHandleDrag()
+    {
+        InteractionFixture f;
+        threeTraces(f);
+        Trace* b = f.trace(1);
+        f.click(f.pointOn(b, 100));
+        const QRect box = b->selectionRect();
+        f.drag(QPoint(box.left() + box.width(), box.center().y()),
+               QPoint(f.pointOn(b, 500).x(), box.center().y()));
+
+        // Straight to the measure tool, with no hover in between.
+        f.canvas->setCursorMode(MeasureMode);
+        f.press(QPoint(100, 60));
+        f.move(QPoint(100, 60), Qt::LeftButton);
+        f.move(QPoint(300, 100), Qt::LeftButton);
+        QImage image(f.canvas->size(), QImage::Format_ARGB32);
+        f.canvas->render(&image);
+        int blue = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                blue += image.pixelColor(x, y) == QColor(Qt::blue);
+        QVERIFY(blue > 20);
+        f.release(QPoint(300, 100));
+        QVERIFY(f.paneText().startsWith(QStringLiteral("dt = ")));
+    }
+
     void moveDrags()
     {
         InteractionFixture f;

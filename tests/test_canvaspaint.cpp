@@ -189,6 +189,9 @@ void TestCanvasPaint::measurementReadout()
     c->bandRect_ = QRect(200, 150, 1, 60);
     c->pixelsPerMSec_ = 1000.0;
     QCOMPARE(c->measurementReadout(), QStringLiteral("dt = 0.00 sec"));
+    // nor slowness: the read-out says what the pane line will
+    c->recordSectionVariable_ = AngularDistanceVariable;
+    QCOMPARE(c->measurementReadout(), QStringLiteral("dt = 0.00 sec"));
 
     // in the list, the text stands above the arrow when dragged upwards and
     // below the band when dragged downwards
