@@ -24,7 +24,7 @@ const QByteArray servicePath = "/tavows/timeseries/1/query";
 // What goes into a SAC file, packed below by hand into the big-endian
 // layout: 70 floats, 40 ints, 24 eight-byte texts (the event name takes two),
 // then the samples.
-struct SacSpec
+struct SacFields
 {
     float delta = 0.01f;
     float b = 0.0f;
@@ -54,7 +54,7 @@ void putText(QByteArray& bytes, int offset, const QByteArray& text, int length =
     std::memcpy(bytes.data() + offset, padded.constData(), size_t(length));
 }
 
-QByteArray packSac(const SacSpec& spec)
+QByteArray packSac(const SacFields& fields)
 {
     QByteArray bytes(632, '\0');
     for (int w = 0; w < 70; ++w)
@@ -66,38 +66,38 @@ QByteArray packSac(const SacSpec& spec)
     for (int offset = 464; offset < 632; offset += 8)
         putText(bytes, offset, "-12345");
 
-    putFloat(bytes, 0, spec.delta);
-    putFloat(bytes, 5, spec.b);
-    putFloat(bytes, 35, spec.evla);
-    putFloat(bytes, 36, spec.evlo);
-    putInt(bytes, 70, spec.year);
-    putInt(bytes, 71, spec.jday);
-    putInt(bytes, 72, spec.hour);
-    putInt(bytes, 73, spec.minute);
-    putInt(bytes, 74, spec.second);
-    putInt(bytes, 75, spec.msec);
+    putFloat(bytes, 0, fields.delta);
+    putFloat(bytes, 5, fields.b);
+    putFloat(bytes, 35, fields.evla);
+    putFloat(bytes, 36, fields.evlo);
+    putInt(bytes, 70, fields.year);
+    putInt(bytes, 71, fields.jday);
+    putInt(bytes, 72, fields.hour);
+    putInt(bytes, 73, fields.minute);
+    putInt(bytes, 74, fields.second);
+    putInt(bytes, 75, fields.msec);
     putInt(bytes, 76, 6);         // header version
-    putInt(bytes, 79, spec.npts);
+    putInt(bytes, 79, fields.npts);
     putInt(bytes, 85, 1);         // time series
     putInt(bytes, 105, 1);        // evenly spaced
-    putText(bytes, 440, spec.station);
-    putText(bytes, 464, spec.location);
-    putText(bytes, 600, spec.channel);
-    putText(bytes, 608, spec.network);
+    putText(bytes, 440, fields.station);
+    putText(bytes, 464, fields.location);
+    putText(bytes, 600, fields.channel);
+    putText(bytes, 608, fields.network);
 
-    QByteArray data(4 * spec.samples.size(), '\0');
-    for (int i = 0; i < spec.samples.size(); ++i)
-        putFloat(data, i, spec.samples.at(i));
+    QByteArray data(4 * fields.samples.size(), '\0');
+    for (int i = 0; i < fields.samples.size(); ++i)
+        putFloat(data, i, fields.samples.at(i));
     return bytes + data;
 }
 
-SacSpec ramp(int n)
+SacFields ramp(int n)
 {
-    SacSpec spec;
-    spec.npts = n;
+    SacFields fields;
+    fields.npts = n;
     for (int i = 0; i < n; ++i)
-        spec.samples.append(float(i) * 0.5f - 3.0f);
-    return spec;
+        fields.samples.append(float(i) * 0.5f - 3.0f);
+    return fields;
 }
 
 QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms = 0)
@@ -258,10 +258,10 @@ private Q_SLOTS:
     {
         TestHttpServer server;
         QVERIFY(server.startHttp());
-        SacSpec spec = ramp(1001);
-        spec.location = "10";
-        server.route(servicePath, TestHttpServer::Reply::ok(packSac(spec), "application/octet-stream"));
-        SacSpec withEvent = ramp(4);
+        SacFields fields = ramp(1001);
+        fields.location = "10";
+        server.route(servicePath, TestHttpServer::Reply::ok(packSac(fields), "application/octet-stream"));
+        SacFields withEvent = ramp(4);
         withEvent.evla = 35.5f;
         withEvent.evlo = -117.5f;
         server.route("/event/tavows/timeseries/1/query",
@@ -347,20 +347,20 @@ private Q_SLOTS:
         while (html.size() < 4000)
             html += "<p>The timeseries service is down for maintenance. Please retry.</p>";
         QTest::newRow("html page") << html + "</body></html>";
-        SacSpec tooMany = ramp(10);
+        SacFields tooMany = ramp(10);
         tooMany.npts = 1000;
         QTest::newRow("count beyond the body") << packSac(tooMany);
-        SacSpec huge = ramp(10);
+        SacFields huge = ramp(10);
         huge.npts = std::numeric_limits<int>::max();
         QTest::newRow("largest count") << packSac(huge);
-        SacSpec negative = ramp(10);
+        SacFields negative = ramp(10);
         negative.npts = -5;
         QTest::newRow("negative count") << packSac(negative);
-        SacSpec none = ramp(0);
+        SacFields none = ramp(0);
         QTest::newRow("no samples") << packSac(none);
         for (float delta : {0.0f, -0.01f, std::numeric_limits<float>::quiet_NaN(),
                             std::numeric_limits<float>::infinity()}) {
-            SacSpec bad = ramp(10);
+            SacFields bad = ramp(10);
             bad.delta = delta;
             QTest::newRow(qPrintable(QStringLiteral("delta %1").arg(double(delta)))) << packSac(bad);
         }
@@ -418,15 +418,15 @@ private Q_SLOTS:
             const QString station = QUrlQuery(QString::fromLatin1(request.query))
                                         .queryItemValue(QStringLiteral("sta"));
             const int i = station.mid(1).toInt();
-            SacSpec spec = ramp(50 + i);
-            spec.station = station.toLatin1();
+            SacFields fields = ramp(50 + i);
+            fields.station = station.toLatin1();
             switch (i % 6) {
-            case 0: return TestHttpServer::Reply::ok(packSac(spec)).delayed(5 + i % 30);
+            case 0: return TestHttpServer::Reply::ok(packSac(fields)).delayed(5 + i % 30);
             case 1: return TestHttpServer::Reply::withStatus(404);
-            case 2: return TestHttpServer::Reply::ok(packSac(spec).left(700));
+            case 2: return TestHttpServer::Reply::ok(packSac(fields).left(700));
             case 3: return TestHttpServer::Reply::ok("<html><body>busy</body></html>", "text/html");
             case 4: return TestHttpServer::Reply::withStatus(500, "later").delayed(5 + i % 20);
-            default: return TestHttpServer::Reply::ok(packSac(spec));
+            default: return TestHttpServer::Reply::ok(packSac(fields));
             }
         });
 
