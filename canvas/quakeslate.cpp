@@ -239,7 +239,6 @@ void Quakeslate::addTrace(SeismicRecord* record)
     } else if (canvasTime_ == UTCTime && !timeSpan_.intersects(*trace) && hugeGapTo(*trace)) {
         if (askToChangeToRelativeTime()) {
             canvasTime_ = RelativeTime;
-            updateDrawMode();
             alignMenu_->setEnabled(true);
             contextAlignMenu_->setEnabled(true);
             for (Trace* t : qAsConst(traces_))

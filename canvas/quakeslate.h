@@ -87,7 +87,10 @@ public:
     bool showingTrueRelativeAmplitudes() const { return showingTrueRelativeAmplitudes_; }
     QStringList pickPhaseList() const { return pickPhaseList_; }
     int hiddenTraceCount() const { return hiddenTraceCount_; }
-    int drawMode() const { return drawMode_; }
+    int drawMode() const
+    {
+        return (canvasLayout_ == RecordSection ? 0 : 1) + (canvasTime_ == RelativeTime ? 2 : 0);
+    }
     SortCriterion sortCriterion() const { return sortCriterion_; }
     RecordSectionVariable recordSectionVariable() const { return recordSectionVariable_; }
     bool verticalAxisFlipped() const { return verticalAxisFlipped_; }
@@ -250,7 +253,6 @@ private:
     bool hugeGapTo(const Trace& trace) const;
     bool askToChangeToRelativeTime();
     void applyTimeScaleToTraces();
-    void updateDrawMode();
     long long earliestStartTime() const;
     double sectionValue(const Trace* trace) const;
     int canvasHeight() const { return rect().bottom() + 1 - rect().top(); }
@@ -297,7 +299,6 @@ private:
     TickMarks verticalTickMarks_;
     CanvasLayout canvasLayout_ = SeismogramList;
     CanvasTime canvasTime_ = UTCTime;
-    int drawMode_ = 1;
     int canvasMargin_ = 10;
     SortCriterion sortCriterion_ = ByOrderAdded;
     bool verticalAxisFlipped_ = false;

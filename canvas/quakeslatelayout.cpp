@@ -252,14 +252,6 @@ long long Quakeslate::earliestStartTime() const
     return earliest;
 }
 
-void Quakeslate::updateDrawMode()
-{
-    if (canvasLayout_ == RecordSection)
-        drawMode_ = canvasTime_ == RelativeTime ? 2 : 0;
-    else
-        drawMode_ = canvasTime_ == RelativeTime ? 3 : 1;
-}
-
 void Quakeslate::alignTraces()
 {
     const QAction* action = qobject_cast<const QAction*>(sender());
@@ -334,7 +326,6 @@ void Quakeslate::alignTraces()
         delete dialog;
     }
 
-    updateDrawMode();
     adjustTimeSpanToTraces();
     layoutTraces();
     update();
@@ -359,7 +350,6 @@ void Quakeslate::setTime(CanvasTime time)
                 trace->setAlignmentTime(earliest);
         }
     }
-    updateDrawMode();
     adjustTimeSpanToTraces();
     layoutTraces();
     update();
@@ -395,7 +385,6 @@ void Quakeslate::setCanvasLayout(CanvasLayout layout)
         scrollArea_->showRecordSectionVariableComboBox(!list);
         scrollArea_->updateVerticalRulers();
     }
-    updateDrawMode();
     arrangeMenu_->setEnabled(list && traces_.size() >= 2);
     contextArrangeMenu_->setEnabled(list && traces_.size() >= 2);
 
