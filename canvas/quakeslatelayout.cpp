@@ -260,6 +260,13 @@ void Quakeslate::alignTraces()
     const QString text = action->text();
     bool fellBack = false;
     QString warning;
+    // A trace without what the alignment needs falls back to its own start
+    // and carries the warning mark; time counts only when found.
+    auto alignOn = [&fellBack](Trace* trace, bool found, long long time) {
+        trace->setAlignmentTime(found ? time : trace->startTimeMSecs());
+        trace->setWarning(!found);
+        fellBack = fellBack || !found;
+    };
 
     if (text == QLatin1String("Coordinated Universal Time (UTC)")) {
         if (!traces_.isEmpty()) {
@@ -277,14 +284,7 @@ void Quakeslate::alignTraces()
             // An event without a valid origin time gives nothing to align on.
             const QDateTime origin =
                 event ? event->preferredOrigin()->dateTime() : QDateTime();
-            if (origin.isValid()) {
-                trace->setAlignmentTime(origin.toMSecsSinceEpoch());
-                trace->setWarning(false);
-            } else {
-                trace->setAlignmentTime(trace->startTimeMSecs());
-                trace->setWarning(true);
-                fellBack = true;
-            }
+            alignOn(trace, origin.isValid(), origin.toMSecsSinceEpoch());
         }
         warning = QStringLiteral(
             "<html><head/><body><p><b>Some traces are missing event or station information<br>"
@@ -296,16 +296,8 @@ void Quakeslate::alignTraces()
             phase.chop(6);
         if (phase.trimmed().isEmpty())
             return;
-        for (Trace* trace : qAsConst(traces_)) {
-            if (trace->hasPick(phase)) {
-                trace->setAlignmentTime(trace->pickTimeMsec(phase));
-                trace->setWarning(false);
-            } else {
-                trace->setAlignmentTime(trace->startTimeMSecs());
-                trace->setWarning(true);
-                fellBack = true;
-            }
-        }
+        for (Trace* trace : qAsConst(traces_))
+            alignOn(trace, trace->hasPick(phase), trace->pickTimeMsec(phase));
         warning = QStringLiteral(
             "<html><head/><body><p><b>Some traces are missing phase picks<br>"
             "needed for this alignment</span></p></body></html>");
