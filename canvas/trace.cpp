@@ -424,6 +424,23 @@ bool anyVertexInside(const QVector<QPointF>& points, const QRectF& box)
     return false;
 }
 
+// Draws the part of a polyline of at least two vertices that can reach the
+// columns from left to right.
+void drawColumns(QPainter* painter, const QVector<QPointF>& points, double left, double right)
+{
+    const int count = points.size();
+    int first = 1;
+    int end = count;
+    if (count >= 3) {
+        const int k = firstBeyond(points, 2, count, left);
+        first = k < count ? k - 1 : count;
+        const int beyond = firstBeyond(points, first, count, right);
+        end = beyond < count ? beyond + 1 : count;
+    }
+    if (first < end)
+        painter->drawPolyline(points.constData() + first - 1, end - first + 1);
+}
+
 } // namespace
 
 // Min/max decimation of n samples from first on: below 0.75 pixel per sample
@@ -562,18 +579,12 @@ void Trace::paintTrace(QPainter* painter)
     // Only the vertices that can reach the exposed area are drawn, found by
     // binary search: x never decreases along the polyline. The clip is
     // widened by the pen so that line ends just outside still show.
-    int first = 1;
-    int end = count;
     const QRectF clip = painter->clipBoundingRect();
     const double reach = strokeWeight_ + 1.0;
-    if (clip.width() > 0.0 && clip.height() > 0.0 && count >= 3) {
-        const int k = firstBeyond(polyline_, 2, count, clip.left() - reach);
-        first = k < count ? k - 1 : count;
-        const int beyond = firstBeyond(polyline_, first, count, clip.right() + reach);
-        end = beyond < count ? beyond + 1 : count;
-    }
-    if (first < end)
-        painter->drawPolyline(polyline_.constData() + first - 1, end - first + 1);
+    if (clip.width() > 0.0 && clip.height() > 0.0)
+        drawColumns(painter, polyline_, clip.left() - reach, clip.right() + reach);
+    else
+        painter->drawPolyline(polyline_.constData(), count);
 
     if (!selected_)
         return;
@@ -589,17 +600,7 @@ void Trace::paintTrace(QPainter* painter)
     painter->drawLine(QLineF(s.left(), s.bottom(), s.left(), s.top()));
     painter->setClipRect(selectionRect_, Qt::IntersectClip);
     painter->setPen(QPen(QBrush(outline), strokeWeight_, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
-    if (count >= 3) {
-        const int k = firstBeyond(polyline_, 2, count, s.left() - reach);
-        first = k < count ? k - 1 : count;
-        const int beyond = firstBeyond(polyline_, first, count, s.right() + reach);
-        end = beyond < count ? beyond + 1 : count;
-    } else {
-        first = 1;
-        end = count;
-    }
-    if (first < end)
-        painter->drawPolyline(polyline_.constData() + first - 1, end - first + 1);
+    drawColumns(painter, polyline_, s.left() - reach, s.right() + reach);
 }
 
 QRectF Trace::printTrace(QPainter* painter, double xScale, double yFactor, double penScale)
