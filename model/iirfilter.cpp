@@ -49,6 +49,19 @@ bool insideBand(double f, double dt)
     return std::isfinite(f) && f > 0.0 && f * dt < 0.5;
 }
 
+// Moves normalised low- or high-pass sections (s in units of the corner)
+// to a corner of the given frequency in Hz.
+void scaleToCorner(double* numerator, double* denominator, int count, double corner)
+{
+    const double w = corner * twoPiScale;
+    for (int i = 0; i < count; ++i) {
+        numerator[3 * i + 1] /= w;
+        numerator[3 * i + 2] /= w * w;
+        denominator[3 * i + 1] /= w;
+        denominator[3 * i + 2] /= w * w;
+    }
+}
+
 // Coefficients of the cascade, copied into locals so that the sample loop
 // works on registers only.
 struct Section {
@@ -272,13 +285,7 @@ bool IIRFilter::lowPassSections(double corner)
         }
     }
     sectionCount_ = poleCount_;
-    const double w = corner * twoPiScale;
-    for (int i = 0; i < sectionCount_; ++i) {
-        numerator_[3 * i + 1] /= w;
-        numerator_[3 * i + 2] /= w * w;
-        denominator_[3 * i + 1] /= w;
-        denominator_[3 * i + 2] /= w * w;
-    }
+    scaleToCorner(numerator_, denominator_, sectionCount_, corner);
     return true;
 }
 
@@ -298,13 +305,7 @@ bool IIRFilter::highPassSections(double corner)
         }
     }
     sectionCount_ = poleCount_;
-    const double w = corner * twoPiScale;
-    for (int i = 0; i < sectionCount_; ++i) {
-        numerator_[3 * i + 1] /= w;
-        numerator_[3 * i + 2] /= w * w;
-        denominator_[3 * i + 1] /= w;
-        denominator_[3 * i + 2] /= w * w;
-    }
+    scaleToCorner(numerator_, denominator_, sectionCount_, corner);
     return true;
 }
 
