@@ -384,7 +384,7 @@ SeismicRecord* GeoCSVRecord::readFile(const QString& path)
     Header header;
     bool more = true;
     while (more && line.startsWith('#')) {
-        readHeaderLine(QByteArray(begin, int(end - begin)), &header);
+        readHeaderLine(line, &header);
         more = lines.next(&begin, &end);
         if (more)
             line = QByteArray::fromRawData(begin, int(end - begin));
