@@ -1,9 +1,10 @@
 #include "testhttpserver.h"
 
+#include "support/windowtesting.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QHostAddress>
-#include <QProcess>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTemporaryDir>
@@ -136,21 +137,17 @@ bool TestHttpServer::makeCertificate(QSslCertificate* certificate, QSslKey* key,
                  "subjectKeyIdentifier = hash\n");
     config.close();
 
-    QProcess openssl;
-    openssl.setProcessChannelMode(QProcess::MergedChannels);
-    openssl.start(QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                   QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-                   QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-                   QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-config"),
-                   config.fileName(), QStringLiteral("-keyout"),
-                   dir.filePath(QStringLiteral("key.pem")), QStringLiteral("-out"),
-                   dir.filePath(QStringLiteral("cert.pem"))});
-    if (!openssl.waitForFinished(60000) || openssl.exitStatus() != QProcess::NormalExit
-        || openssl.exitCode() != 0) {
-        openssl.kill();
-        openssl.waitForFinished(5000);
-        *error = QStringLiteral("openssl failed: ") + QString::fromLocal8Bit(openssl.readAll());
+    QString log;
+    if (!runTool(QStringLiteral("openssl"),
+                 {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                  QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+                  QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
+                  QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-config"),
+                  config.fileName(), QStringLiteral("-keyout"),
+                  dir.filePath(QStringLiteral("key.pem")), QStringLiteral("-out"),
+                  dir.filePath(QStringLiteral("cert.pem"))},
+                 dir.path(), &log)) {
+        *error = QStringLiteral("openssl failed: ") + log;
         return false;
     }
     QFile certFile(dir.filePath(QStringLiteral("cert.pem")));
