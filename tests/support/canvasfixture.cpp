@@ -1,38 +1,19 @@
 #include "support/canvasfixture.h"
 
-#include "app/analysistextedit.h"
 #include "canvas/quakeslate.h"
-#include "canvas/seismicscrollarea.h"
 #include "model/seismicevent.h"
 #include "model/seismicrecord.h"
 #include "model/traveltimecurve.h"
 #include "support/canvasharness.h"
 
-#include <QApplication>
 #include <QDateTime>
-#include <QVBoxLayout>
 
-CanvasFixture::CanvasFixture(int canvasNumber) : window(new QWidget)
+CanvasFixture::CanvasFixture(int canvasNumber)
+    : harness(QSize(1240, 900), canvasNumber)
+    , canvas(harness.canvas)
+    , area(harness.scrollArea)
+    , pane(harness.pane)
 {
-    canvas = new Quakeslate(canvasNumber, window.get());
-    area = new SeismicScrollArea(window.get(), canvas);
-    pane = new AnalysisTextEdit(window.get());
-    canvas->setScrollArea(area);
-    canvas->setTextEdit(pane);
-    auto* layout = new QVBoxLayout(window.get());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(area, 4);
-    layout->addWidget(pane, 1);
-    window->resize(1240, 900);
-    window->show();
-    QApplication::processEvents();
-    canvas->resize(area->maximumViewportSize());
-}
-
-CanvasFixture::~CanvasFixture()
-{
-    // The traces refer to the records: the window goes first.
-    window.reset();
 }
 
 SeismicEvent* CanvasFixture::newEvent(double depthKm)

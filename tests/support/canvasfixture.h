@@ -1,10 +1,11 @@
 #ifndef CANVASFIXTURE_H
 #define CANVASFIXTURE_H
 
+#include "support/canvasharness.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
-#include <QWidget>
 
 #include <memory>
 #include <vector>
@@ -26,9 +27,6 @@ class CanvasFixture
 {
 public:
     explicit CanvasFixture(int canvasNumber = 1);
-    ~CanvasFixture();
-    CanvasFixture(const CanvasFixture&) = delete;
-    CanvasFixture& operator=(const CanvasFixture&) = delete;
 
     // 2024-03-05 12:00:00 UTC.
     static constexpr long long originMSecs = 1709640000000LL;
@@ -57,7 +55,8 @@ public:
 
     std::vector<std::unique_ptr<SeismicEvent>> events;
     std::vector<std::unique_ptr<SeismicRecord>> records;
-    std::unique_ptr<QWidget> window; // owns the canvas, its scroll area and the pane
+    // Declared after the records and events, so that it goes first.
+    CanvasHarness harness;
     Quakeslate* canvas;
     SeismicScrollArea* area;
     AnalysisTextEdit* pane;

@@ -56,9 +56,9 @@ CanvasSignalLog::CanvasSignalLog(Quakeslate* canvas) : QObject(canvas)
             [this] { ++recordSectionScaleChanges; });
 }
 
-CanvasHarness::CanvasHarness(QSize windowSize)
+CanvasHarness::CanvasHarness(QSize windowSize, int canvasNumber)
 {
-    canvas = new Quakeslate(1, &window);
+    canvas = new Quakeslate(canvasNumber, &window);
     log = new CanvasSignalLog(canvas);
     scrollArea = new SeismicScrollArea(&window, canvas);
     pane = new AnalysisTextEdit(&window);

@@ -46,7 +46,7 @@ public:
 class CanvasHarness
 {
 public:
-    explicit CanvasHarness(QSize windowSize = QSize(1000, 700));
+    explicit CanvasHarness(QSize windowSize = QSize(1000, 700), int canvasNumber = 1);
     ~CanvasHarness();
     CanvasHarness(const CanvasHarness&) = delete;
     CanvasHarness& operator=(const CanvasHarness&) = delete;
