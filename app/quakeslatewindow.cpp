@@ -652,13 +652,18 @@ void QuakeslateWindow::on_actionPickCursor_triggered()
 
 // ---- File import ---------------------------------------------------------
 
-void QuakeslateWindow::on_actionImportFromSACBinaryFiles_triggered()
+void QuakeslateWindow::openImportDialog(const QString& title, const char* receiver)
 {
     fileDialog_->setWindowModality(Qt::WindowModal);
     fileDialog_->setAcceptMode(QFileDialog::AcceptOpen);
     fileDialog_->setFileMode(QFileDialog::ExistingFiles);
-    fileDialog_->setWindowTitle(QStringLiteral("Import SAC Binary Files"));
-    fileDialog_->open(this, SLOT(importSACBinaryFiles(QStringList)));
+    fileDialog_->setWindowTitle(title);
+    fileDialog_->open(this, receiver);
+}
+
+void QuakeslateWindow::on_actionImportFromSACBinaryFiles_triggered()
+{
+    openImportDialog(QStringLiteral("Import SAC Binary Files"), SLOT(importSACBinaryFiles(QStringList)));
 }
 
 void QuakeslateWindow::importSACBinaryFiles(const QStringList& files)
@@ -672,11 +677,7 @@ void QuakeslateWindow::importSACBinaryFiles(const QStringList& files)
 
 void QuakeslateWindow::on_actionImportFromMiniSEEDFiles_triggered()
 {
-    fileDialog_->setWindowModality(Qt::WindowModal);
-    fileDialog_->setAcceptMode(QFileDialog::AcceptOpen);
-    fileDialog_->setFileMode(QFileDialog::ExistingFiles);
-    fileDialog_->setWindowTitle(QStringLiteral("Import MiniSEED File"));
-    fileDialog_->open(this, SLOT(importMiniSEEDFiles(QStringList)));
+    openImportDialog(QStringLiteral("Import MiniSEED File"), SLOT(importMiniSEEDFiles(QStringList)));
 }
 
 void QuakeslateWindow::importMiniSEEDFiles(const QStringList& files)
@@ -698,11 +699,7 @@ void QuakeslateWindow::importMiniSEEDFiles(const QStringList& files)
 
 void QuakeslateWindow::on_actionImportFromGeoCSVFiles_triggered()
 {
-    fileDialog_->setWindowModality(Qt::WindowModal);
-    fileDialog_->setAcceptMode(QFileDialog::AcceptOpen);
-    fileDialog_->setFileMode(QFileDialog::ExistingFiles);
-    fileDialog_->setWindowTitle(QStringLiteral("Import GeoCSV File"));
-    fileDialog_->open(this, SLOT(importGeoCSVFiles(QStringList)));
+    openImportDialog(QStringLiteral("Import GeoCSV File"), SLOT(importGeoCSVFiles(QStringList)));
 }
 
 void QuakeslateWindow::importGeoCSVFiles(const QStringList& files)
@@ -823,11 +820,8 @@ void QuakeslateWindow::reportUnwrittenFiles(const QStringList& unwritten)
 {
     if (unwritten.isEmpty())
         return;
-    QStringList unique;
-    for (const QString& name : unwritten) {
-        if (!unique.contains(name))
-            unique << name;
-    }
+    QStringList unique = unwritten;
+    unique.removeDuplicates();
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Export"),
                     unique.size() == 1 ? QStringLiteral("This file could not be written:")
                                        : QStringLiteral("These files could not be written:"),

@@ -123,6 +123,7 @@ private:
     SeismicEvent* eventOfSender() const;
     // The default name proposed for exporting the selected traces.
     QString proposedExportName(const QString& suffix) const;
+    void openImportDialog(const QString& title, const char* receiver);
     void openSaveDialog(const QString& title, const QString& proposedName, const char* receiver);
     // Tells the user, in one box, which files an export could not write.
     void reportUnwrittenFiles(const QStringList& unwritten);
